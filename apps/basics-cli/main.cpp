@@ -1,0 +1,86 @@
+// basics-cli: the library's file formats and helpers from the command line.
+
+#include "cli.h"
+
+#include <basicsdll_version.h>
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+namespace {
+
+void printHelp(QTextStream &stream)
+{
+    stream << "Usage: basics-cli COMMAND [ARGUMENTS]\n"
+              "       basics-cli help COMMAND | --help | --version\n\n"
+              "Commands:\n";
+    std::vector<cli::Command> sorted = cli::commands();
+    std::sort(sorted.begin(), sorted.end(),
+              [](const cli::Command &a, const cli::Command &b) { return a.name < b.name; });
+    for (const cli::Command &command : sorted)
+        stream << "  " << command.synopsis.leftJustified(34) << ' ' << command.summary << "\n";
+    stream << "\nExit codes: 0 success, 1 failure, 2 bad usage.\n";
+    stream.flush();
+}
+
+int printCommandHelp(const cli::Command &command)
+{
+    cli::out() << "Usage: basics-cli " << command.synopsis << "\n" << command.summary << "\n";
+    cli::out().flush();
+    return cli::Success;
+}
+
+int dispatch(QStringList arguments)
+{
+    if (arguments.isEmpty()) {
+        printHelp(cli::err());
+        return cli::BadUsage;
+    }
+    const QString first = arguments.takeFirst();
+    if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
+        printHelp(cli::out());
+        return cli::Success;
+    }
+    if (first == QLatin1String("--version")) {
+        cli::out() << "basics-cli " << BASICSDLL_VERSION_STRING << " (BasicsDLL "
+                   << BASICSDLL_VERSION_STRING << ")\n";
+        cli::out().flush();
+        return cli::Success;
+    }
+    if (first == QLatin1String("help")) {
+        if (arguments.isEmpty()) {
+            printHelp(cli::out());
+            return cli::Success;
+        }
+        if (const cli::Command *command = cli::findCommand(arguments.first()))
+            return printCommandHelp(*command);
+        cli::err() << "basics-cli: unknown command '" << arguments.first() << "'\n";
+        return cli::BadUsage;
+    }
+
+    const cli::Command *command = cli::findCommand(first);
+    if (!command) {
+        cli::err() << "basics-cli: unknown command '" << first
+                   << "' (see 'basics-cli --help')\n";
+        return cli::BadUsage;
+    }
+    if (!arguments.isEmpty()
+        && (arguments.first() == QLatin1String("--help") || arguments.first() == QLatin1String("-h")))
+        return printCommandHelp(*command);
+    return command->run(arguments);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("basics-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BASICSDLL_VERSION_STRING));
+
+    const int code = dispatch(QCoreApplication::arguments().mid(1));
+    cli::out().flush();
+    cli::err().flush();
+    return code;
+}

@@ -1,0 +1,68 @@
+#include "support/benchratio.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+
+namespace benchsupport {
+
+namespace {
+
+class RecordingReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+                continue;
+            const auto items = run.counters.find("items_per_second");
+            double throughput = 0.0;
+            if (items != run.counters.end()) {
+                throughput = items->second.value;
+            } else {
+                const double seconds = run.GetAdjustedRealTime()
+                                       / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                throughput = seconds > 0 ? 1.0 / seconds : 0.0;
+            }
+            m_throughput[run.benchmark_name()] = throughput;
+        }
+    }
+
+    const std::map<std::string, double> &throughput() const { return m_throughput; }
+
+private:
+    std::map<std::string, double> m_throughput;
+};
+
+} // namespace
+
+int runWithRatios(int argc, char **argv, const std::vector<Ratio> &ratios)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    std::printf("\nRatios (subject throughput / peer throughput):\n");
+    for (const Ratio &ratio : ratios) {
+        const auto subject = reporter.throughput().find(ratio.subject);
+        const auto peer = reporter.throughput().find(ratio.peer);
+        if (subject == reporter.throughput().end() || peer == reporter.throughput().end()
+            || peer->second <= 0) {
+            std::printf("  %-52s not measured in this run\n", ratio.label.c_str());
+            continue;
+        }
+        const double value = subject->second / peer->second;
+        std::printf("  %-52s %8.2fx  (goal >= %.2fx: %s)\n", ratio.label.c_str(), value,
+                    ratio.goal, value >= ratio.goal ? "met" : "NOT met");
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace benchsupport

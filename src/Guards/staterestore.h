@@ -1,0 +1,40 @@
+#pragma once
+
+// StateRestore: snapshot of a piece of plain memory, written back at the end
+// of the scope.
+//
+//     bool busy = false;
+//     {
+//         StateRestore restore(busy);
+//         busy = true;
+//         ...
+//     }                    // busy is false again
+//
+// The bytes are copied back without running any constructor or destructor,
+// so only plain data (numbers, flags, plain structs) may be guarded.
+
+#include <basicsdll_export.h>
+
+class BASICSDLL_EXPORT StateRestore
+{
+public:
+    /// Saves \a size bytes at \a target. A null target or a size of 0 or less
+    /// makes an empty guard that restores nothing.
+    StateRestore(void *target, int size);
+    explicit StateRestore(bool &variable);
+    explicit StateRestore(int &variable);
+    ~StateRestore();
+
+    StateRestore(const StateRestore &) = delete;
+    StateRestore &operator=(const StateRestore &) = delete;
+
+    /// Takes a new snapshot of \a target, replacing the one held so far (the
+    /// earlier target is then not restored). A null target or a size of 0 or
+    /// less changes nothing.
+    void set(void *target, int size);
+
+private:
+    void *m_target = nullptr;
+    char *m_saved = nullptr;
+    int m_size = 0;
+};
