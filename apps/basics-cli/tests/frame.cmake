@@ -1,21 +1,5 @@
-# Checks basics-cli's frame: help, version, exit codes and the id command.
-# Run by CTest: cmake -DCLI=<path to basics-cli> -P test_cli.cmake
-
-function(run expected_code)
-    execute_process(COMMAND ${CLI} ${ARGN}
-        RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    if(NOT code EQUAL expected_code)
-        message(FATAL_ERROR "basics-cli ${ARGN}: exit ${code}, expected ${expected_code}\n${out}${err}")
-    endif()
-    set(out "${out}" PARENT_SCOPE)
-    set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect_match text regex what)
-    if(NOT text MATCHES "${regex}")
-        message(FATAL_ERROR "${what}: '${text}' does not match '${regex}'")
-    endif()
-endfunction()
+# basics-cli's frame: help, version, exit codes and the id command.
+include(${CMAKE_CURRENT_LIST_DIR}/clitest.cmake)
 
 run(0 --help)
 expect_match("${out}" "Usage: basics-cli COMMAND" "--help")
