@@ -32,7 +32,7 @@ if [ ! -f build/tsan/build.ninja ]; then
         -DBASICSDLL_BUILD_BENCH=OFF -DBASICSDLL_BUILD_APPS=OFF >/dev/null
 fi
 cmake --build build/tsan --target tst_concurrency
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" QT_QPA_PLATFORM=offscreen \
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$root/tests/tsan.supp" QT_QPA_PLATFORM=offscreen \
     build/tsan/tests/Output/tst_concurrency
 
 step "Windows platform layer under Wine (build/win32)"

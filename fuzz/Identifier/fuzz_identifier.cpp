@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     quint64 id = 0;
     quint64 delta = 0;
-    std::memcpy(&id, data, size < 8 ? size : 8);
+    if (size > 0)
+        std::memcpy(&id, data, size < 8 ? size : 8);
     if (size > 8)
         std::memcpy(&delta, data + 8, size - 8 < 8 ? size - 8 : 8);
 
