@@ -58,8 +58,11 @@ int runWithRatios(int argc, char **argv, const std::vector<Ratio> &ratios)
             continue;
         }
         const double value = subject->second / peer->second;
-        std::printf("  %-52s %8.2fx  (goal >= %.2fx: %s)\n", ratio.label.c_str(), value,
-                    ratio.goal, value >= ratio.goal ? "met" : "NOT met");
+        if (ratio.goal > 0)
+            std::printf("  %-52s %8.2fx  (goal >= %.2fx: %s)\n", ratio.label.c_str(), value,
+                        ratio.goal, value >= ratio.goal ? "met" : "NOT met");
+        else
+            std::printf("  %-52s %8.2fx\n", ratio.label.c_str(), value);
     }
     std::fflush(stdout);
     return 0;

@@ -24,7 +24,8 @@ struct Ratio
     std::string label;
     std::string subject; // benchmark name as printed
     std::string peer;
-    double goal;         // subject throughput / peer throughput should reach this
+    double goal;         // subject throughput / peer throughput should reach this;
+                         // 0 for a ratio that is only shown
 };
 
 int runWithRatios(int argc, char **argv, const std::vector<Ratio> &ratios);

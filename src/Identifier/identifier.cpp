@@ -50,12 +50,14 @@ private:
 };
 #endif
 
-quint64 drawUnregistered()
+// Draws until the id is free; s_mutex must be held. \a first is a draw made
+// before the lock was taken, so that the common case (no collision) spends
+// no time on the random source inside the lock.
+quint64 drawUnregistered(quint64 first)
 {
-    quint64 id;
-    do {
+    quint64 id = first;
+    while (Identifier::s_all.contains(id))
         id = Identifier::createID();
-    } while (Identifier::s_all.contains(id));
     return id;
 }
 
@@ -63,8 +65,9 @@ quint64 drawUnregistered()
 
 Identifier::Identifier()
 {
+    const quint64 first = createID();
     RegistryLock lock;
-    m_id = drawUnregistered();
+    m_id = drawUnregistered(first);
     s_all.insert(m_id);
 }
 
@@ -97,8 +100,9 @@ Identifier::~Identifier()
 
 void Identifier::setID(quint64 id, const QSet<quint64> &exclusions)
 {
+    const quint64 first = id != 0 ? 0 : createID();
     RegistryLock lock;
-    quint64 candidate = id != 0 ? id : drawUnregistered();
+    quint64 candidate = id != 0 ? id : drawUnregistered(first);
     if (exclusions.contains(candidate)) {
         do {
             do {

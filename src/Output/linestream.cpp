@@ -2,7 +2,7 @@
 
 #include <QMessageLogContext>
 
-#include <cstdio>
+#include <charconv>
 
 namespace Output {
 
@@ -98,28 +98,35 @@ LineStream &LineStream::appendRaw(const QByteArray &bytes)
     return operator<<(bytes);
 }
 
+// Integers are formatted with std::to_chars: the locale-free, allocation-free
+// conversion keeps trace lines cheap.
+template <class Integer>
+static void appendNumber(QByteArray &buffer, const char *prefix, Integer value, int base)
+{
+    char digits[32];
+    char *end = digits;
+    while (*prefix)
+        *end++ = *prefix++;
+    end = std::to_chars(end, digits + sizeof digits - 1, value, base).ptr;
+    *end++ = ' ';
+    buffer.append(digits, int(end - digits));
+}
+
 LineStream &LineStream::appendSigned(long long value)
 {
-    char digits[24];
-    const int length = std::snprintf(digits, sizeof digits, "%lld ", value);
-    m_buffer.append(digits, length);
+    appendNumber(m_buffer, "", value, 10);
     return *this;
 }
 
 LineStream &LineStream::appendUnsigned(unsigned long long value)
 {
-    char digits[24];
-    const int length = std::snprintf(digits, sizeof digits, "%llu ", value);
-    m_buffer.append(digits, length);
+    appendNumber(m_buffer, "", value, 10);
     return *this;
 }
 
 LineStream &LineStream::appendPointer(quintptr value)
 {
-    char digits[24];
-    const int length = std::snprintf(digits, sizeof digits, "0x%llx ",
-                                     static_cast<unsigned long long>(value));
-    m_buffer.append(digits, length);
+    appendNumber(m_buffer, "0x", static_cast<unsigned long long>(value), 16);
     return *this;
 }
 

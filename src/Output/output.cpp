@@ -3,7 +3,6 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-#include <cstdio>
 #include <mutex>
 
 int MyWarnings::debugLevel = 0;
@@ -25,25 +24,28 @@ std::mutex s_lastMutex;
 QDateTime s_lastStored;
 qint64 s_lastStoredMsecs = 0;
 
-// "hh:mm:ss" followed by \a separator and "zzz".
-int formatTimeOfDay(char *target, std::size_t size, qint64 msecsOfDay, char separator)
+char *writeDigits(char *target, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        target[i] = char('0' + value % 10);
+        value /= 10;
+    }
+    return target + width;
+}
+
+// "hh:mm:ss" followed by \a separator and "zzz"; returns the length (12).
+int formatTimeOfDay(char *target, qint64 msecsOfDay, char separator)
 {
     const int ms = int(msecsOfDay % 1000);
     const int totalSeconds = int(msecsOfDay / 1000);
-    return std::snprintf(target, size, "%02d:%02d:%02d%c%03d", totalSeconds / 3600,
-                         (totalSeconds / 60) % 60, totalSeconds % 60, separator, ms);
-}
-
-QByteArray threadLabelItems()
-{
-    QByteArray items("(Th= ");
-    char digits[24];
-    const int length = std::snprintf(digits, sizeof digits, "0x%llx ",
-                                     static_cast<unsigned long long>(
-                                         quintptr(QThread::currentThreadId())));
-    items.append(digits, length);
-    items.append(") ");
-    return items;
+    char *out = writeDigits(target, totalSeconds / 3600, 2);
+    *out++ = ':';
+    out = writeDigits(out, (totalSeconds / 60) % 60, 2);
+    *out++ = ':';
+    out = writeDigits(out, totalSeconds % 60, 2);
+    *out++ = separator;
+    out = writeDigits(out, ms, 3);
+    return int(out - target);
 }
 
 // Items 1 to 5 of a trace or stopwatch line: colour reset, time stamp, thread.
@@ -51,7 +53,7 @@ void appendStampItems(LineStream &line)
 {
     line.appendWithoutSpace("\x1b[0m ");
     line.appendRaw(TimeHelper::showTimeLatin1());
-    line.appendWithoutSpace(threadLabelItems().constData());
+    line << "(Th=" << static_cast<const void *>(QThread::currentThreadId()) << ")";
 }
 
 } // namespace
@@ -78,11 +80,14 @@ QByteArray TimeHelper::showTimeLatin1()
     }
 
     char text[64];
-    int length = formatTimeOfDay(text, sizeof text, now.time().msecsSinceStartOfDay(), '.');
-    if (hasDelta)
-        length += std::snprintf(text + length, sizeof text - std::size_t(length),
-                                "\x1b[31m (+%lld)\x1b[0m", static_cast<long long>(delta));
-    return QByteArray(text, length);
+    int length = formatTimeOfDay(text, now.time().msecsSinceStartOfDay(), '.');
+    QByteArray stamp(text, length);
+    if (hasDelta) {
+        stamp.append("\x1b[31m (+");
+        stamp.append(QByteArray::number(delta));
+        stamp.append(")\x1b[0m");
+    }
+    return stamp;
 }
 
 QString TimeHelper::showTime()
@@ -147,7 +152,6 @@ QString MyWarnings::_elapsed_()
         return started;
     }();
     char text[32];
-    const int length = Output::formatTimeOfDay(text, sizeof text,
-                                               clock.elapsed() % Output::s_msecsPerDay, ':');
+    const int length = Output::formatTimeOfDay(text, clock.elapsed() % Output::s_msecsPerDay, ':');
     return QString::fromLatin1(text, length);
 }
