@@ -72,11 +72,17 @@ void guards()
     CLIENT_CHECK(value == 5);
     bool flag = false;
     {
-        StateRestore restore(static_cast<void *>(&flag), 1);
+        StateRestore restore(flag);
         restore.set(nullptr, 1);
         flag = true;
     }
     CLIENT_CHECK(!flag);
+    double plain = 1.5;
+    {
+        StateRestore restore(static_cast<void *>(&plain), int(sizeof plain));
+        plain = 2.5;
+    }
+    CLIENT_CHECK(plain == 1.5);
 
     QObject object;
     {
