@@ -1,8 +1,41 @@
 #include "Collectors/signalcollector.h"
 
+#include <QMetaMethod>
 #include <QtGlobal>
 
 int SignalCollector::s_instanceCounter = 0;
+
+namespace {
+
+// QVariant equality, answered directly for the common case of two values of
+// the same simple type: trigger() compares every value it remembers.
+bool sameValue(const QVariant &a, const QVariant &b)
+{
+    const int type = a.userType();
+    if (type == b.userType()) {
+        const void *x = a.constData();
+        const void *y = b.constData();
+        switch (type) {
+        case QMetaType::Int:
+            return *static_cast<const int *>(x) == *static_cast<const int *>(y);
+        case QMetaType::UInt:
+            return *static_cast<const uint *>(x) == *static_cast<const uint *>(y);
+        case QMetaType::LongLong:
+            return *static_cast<const qlonglong *>(x) == *static_cast<const qlonglong *>(y);
+        case QMetaType::ULongLong:
+            return *static_cast<const qulonglong *>(x) == *static_cast<const qulonglong *>(y);
+        case QMetaType::Bool:
+            return *static_cast<const bool *>(x) == *static_cast<const bool *>(y);
+        case QMetaType::QString:
+            return *static_cast<const QString *>(x) == *static_cast<const QString *>(y);
+        default:
+            break;
+        }
+    }
+    return a == b;
+}
+
+} // namespace
 
 SignalCollector::SignalCollector(QObject *parent)
     : QObject(parent)
@@ -76,11 +109,27 @@ SignalCollector::TriggerResult SignalCollector::trigger(const QVariant &value, i
     }
 
     ++m_triggerCount;
-    if (m_values.isEmpty() || m_values.last() != value)
+    if (m_values.isEmpty() || !sameValue(m_values.constLast(), value))
         m_values.append(value);
     m_maxLevel = qMax(m_maxLevel, level);
-    emit changed();
+    // Collecting is the hot path: skip the emission while nobody listens.
+    if (m_changedListeners.load(std::memory_order_relaxed) != 0)
+        emit changed();
     return Collected;
+}
+
+void SignalCollector::connectNotify(const QMetaMethod &signal)
+{
+    if (signal == QMetaMethod::fromSignal(&SignalCollector::changed))
+        m_changedListeners.fetch_add(1, std::memory_order_relaxed);
+}
+
+void SignalCollector::disconnectNotify(const QMetaMethod &signal)
+{
+    // An invalid method stands for "every signal": then it is unknown
+    // whether changed() lost a listener, and the count stays on the safe side.
+    if (signal == QMetaMethod::fromSignal(&SignalCollector::changed))
+        m_changedListeners.fetch_sub(1, std::memory_order_relaxed);
 }
 
 AutoSignalCollector::AutoSignalCollector(SignalCollector *collector)

@@ -47,6 +47,8 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <atomic>
+
 class BASICSDLL_EXPORT SignalCollector : public QObject
 {
     Q_OBJECT
@@ -100,12 +102,19 @@ public slots:
     // Qualified, so that the meta-object knows the registered result type.
     SignalCollector::TriggerResult trigger(const QVariant &value, int level);
 
+protected:
+    void connectNotify(const QMetaMethod &signal) override;
+    void disconnectNotify(const QMetaMethod &signal) override;
+
 private:
     int m_triggerCount = 0;
     int m_depth = 0;
     Mode m_mode = Collect;
     int m_maxLevel = lowestLevel;
     QVariantList m_values;
+    // Connections to changed(), at least: trigger() skips emitting it when
+    // there are none.
+    std::atomic<int> m_changedListeners{0};
 };
 
 /// Brackets the scope it lives in: increment() on construction,

@@ -27,6 +27,7 @@ private slots:
     void modeChangesNeverFlush();
     void resetDiscardsWhatWasRemembered();
     void extraDecrementsAreHarmless();
+    void changedReachesEveryKindOfListener();
     void stateDuringTheFlushEmission();
     void receiverResettingDuringTheFlush();
     void triggeredConnectsInThreeForms();
@@ -101,6 +102,7 @@ void tst_SignalCollector::singleValueIsFlushedBare()
     collector.increment();
     collector.trigger(7, 2);
     collector.trigger(7, 1);
+    collector.trigger(7.0, 0); // equal as QVariants, though of another type
     collector.decrement();
     QCOMPARE(triggered.count(), 1);
     QCOMPARE(triggered[0], QVariantList({7, 2}));
@@ -218,6 +220,38 @@ void tst_SignalCollector::extraDecrementsAreHarmless()
     QCOMPARE(triggered.count(), 0);
     collector.decrement();
     QCOMPARE(triggered.count(), 1);
+}
+
+void tst_SignalCollector::changedReachesEveryKindOfListener()
+{
+    // trigger() skips changed() while nothing listens; every way of
+    // listening must count.
+    Collector collector;
+    collector.increment();
+    collector.trigger(0, 0);
+    int lambdaCalls = 0;
+    auto connection = connect(&collector, &Collector::changed, [&] { ++lambdaCalls; });
+    collector.trigger(1, 0);
+    QCOMPARE(lambdaCalls, 1);
+    disconnect(connection);
+    collector.trigger(2, 0);
+    QCOMPARE(lambdaCalls, 1);
+
+    {
+        QObject listener;
+        QSignalSpy byString(&collector, SIGNAL(changed()));
+        connect(&collector, SIGNAL(changed()), &listener, SLOT(deleteLater()));
+        collector.trigger(3, 0);
+        QCOMPARE(byString.count(), 1);
+    }
+    auto *receiver = new QObject;
+    int receiverCalls = 0;
+    connect(&collector, &Collector::changed, receiver, [&] { ++receiverCalls; });
+    collector.trigger(4, 0);
+    delete receiver;
+    collector.trigger(5, 0);
+    QCOMPARE(receiverCalls, 1);
+    QCOMPARE(collector.values(), QVariantList({0, 1, 2, 3, 4, 5}));
 }
 
 void tst_SignalCollector::stateDuringTheFlushEmission()
