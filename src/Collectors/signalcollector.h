@@ -1,0 +1,133 @@
+#pragma once
+
+// SignalCollector: coalesces change notifications.
+//
+// Code that changes many things brackets the work; every trigger inside the
+// bracket is remembered instead of emitted, and when the outermost bracket
+// closes one single triggered(value, level) carries all distinct values and
+// the highest level:
+//
+//     {
+//         AutoSignalCollector bracket(&collector);   // increment()
+//         collector.trigger(surfaceA, 1);
+//         collector.trigger(surfaceA, 3);            // same value: stored once
+//         collector.trigger(surfaceB, 2);
+//     }                                              // decrement(): one
+//                                                    // triggered([A, B], 3)
+//
+// Rules:
+//  - Outside any bracket (mode Collect), trigger() emits at once.
+//  - Consecutive equal values (QVariant equality) are stored once; A, A, B, A
+//    gives A, B, A.
+//  - A flush of one remembered value emits that bare value; of several, a
+//    QVariantList in collection order. The level is the highest remembered
+//    level, but never below -1000.
+//  - Mode Block drops every trigger (no signal at all); mode PassThrough
+//    emits every trigger at once. Changing the mode never flushes:
+//    remembered triggers wait for the next closing decrement(); reset()
+//    throws them away.
+//  - Extra decrement() calls are harmless: depth never stays below 0.
+//  - changed() follows every change of the state.
+//
+// While triggered() of a flush is being emitted, depth() and triggerCount()
+// are already 0, values() and maxLevel() still hold what is being flushed;
+// they are cleared after the emission. Receivers should therefore not
+// collect new triggers on the same collector from within that emission.
+//
+// triggered has default arguments, so receivers may connect to
+// "triggered(QVariant,int)", "triggered(QVariant)" or "triggered()".
+//
+// A collector is used on one thread at a time. s_instanceCounter counts the
+// live collectors and changes atomically, so collectors may be created and
+// destroyed on any thread.
+
+#include <basicsdll_export.h>
+
+#include <QObject>
+#include <QVariant>
+#include <QVariantList>
+
+#include <atomic>
+
+class BASICSDLL_EXPORT SignalCollector : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum Mode : int {
+        Collect = 0,    ///< remember triggers inside brackets, emit at once outside
+        Block = 1,      ///< drop every trigger
+        PassThrough = 2 ///< emit every trigger at once
+    };
+    Q_ENUM(Mode)
+
+    enum TriggerResult : int { Emitted = 0, Collected = 1, Ignored = 2 };
+    Q_ENUM(TriggerResult)
+
+    /// The level of an empty collection.
+    static constexpr int lowestLevel = -1000;
+
+    /// Object name "SignalCollector"; counts itself in s_instanceCounter.
+    explicit SignalCollector(QObject *parent = nullptr);
+    ~SignalCollector() override;
+
+    /// Stores \a mode, emits changed() and returns the previous mode.
+    Mode setMode(Mode mode);
+    /// Back to the initial state (depth 0, mode Collect, nothing
+    /// remembered) without emitting what was remembered; emits changed().
+    void reset();
+
+    /// Triggers remembered since the last flush.
+    int triggerCount() const { return m_triggerCount; }
+    /// Bracket nesting depth.
+    int depth() const { return m_depth; }
+    Mode mode() const { return m_mode; }
+    /// Highest remembered level; lowestLevel when nothing is remembered.
+    int maxLevel() const { return m_maxLevel; }
+    /// Remembered values, consecutive duplicates stored once.
+    const QVariantList &values() const { return m_values; }
+
+    /// Number of live collectors.
+    static int s_instanceCounter;
+
+signals:
+    void triggered(const QVariant &value = QVariant(), int level = 0);
+    void changed();
+
+public slots:
+    /// Opens a bracket.
+    void increment();
+    /// Closes a bracket; the outermost one flushes.
+    void decrement();
+    // Qualified, so that the meta-object knows the registered result type.
+    SignalCollector::TriggerResult trigger(const QVariant &value, int level);
+
+protected:
+    void connectNotify(const QMetaMethod &signal) override;
+    void disconnectNotify(const QMetaMethod &signal) override;
+
+private:
+    int m_triggerCount = 0;
+    int m_depth = 0;
+    Mode m_mode = Collect;
+    int m_maxLevel = lowestLevel;
+    QVariantList m_values;
+    // Connections to changed(), at least: trigger() skips emitting it when
+    // there are none.
+    std::atomic<int> m_changedListeners{0};
+};
+
+/// Brackets the scope it lives in: increment() on construction,
+/// decrement() on destruction. A null collector is left alone.
+class BASICSDLL_EXPORT AutoSignalCollector
+{
+public:
+    explicit AutoSignalCollector(SignalCollector *collector);
+    ~AutoSignalCollector();
+
+    AutoSignalCollector(const AutoSignalCollector &) = delete;
+    AutoSignalCollector &operator=(const AutoSignalCollector &) = delete;
+
+private:
+    SignalCollector *m_collector;
+};
