@@ -65,9 +65,10 @@ BASICSDLL_EXPORT void abortPowell();
 /// func(b) below func(a) and func(c)). Runs while the bracket is wider than
 /// tolerance * (|x1| + |x2|) of its two inner points; writes the abscissa of
 /// the smaller of the two final values to \a xmin (if not null; on a tie the
-/// right one) and returns that value. The tolerance must be one the bracket
-/// can reach in double precision; a run that has not ended after 10000
-/// sections stops with "Too many iterations in golden".
+/// point on c's side) and returns that value. Comparisons with a NaN value
+/// are false, so the search then keeps the side of x1. The tolerance must be
+/// one the bracket can reach in double precision; a run that has not ended
+/// after 10000 sections stops with "Too many iterations in golden".
 BASICSDLL_EXPORT double golden(double a, double b, double c, double (*func)(double),
                                double tolerance, double *xmin);
 BASICSDLL_EXPORT double golden(double a, double b, double c,

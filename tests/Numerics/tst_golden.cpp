@@ -241,7 +241,8 @@ void tst_Golden::nonFiniteInputEnds()
         capture.text();
         QVERIFY(s_abscissas.size() <= 2 * (2 + 10000));
     }
-    // A NaN value is never "lower": the search moves away from it.
+    // Comparisons with NaN are false: a NaN at x2 sends the search towards
+    // x1, away from it.
     s_abscissas.clear();
     s_g = [](double x) { return x > 3.0 ? std::nan("") : (x - 2.0) * (x - 2.0); };
     double xmin = 0.0;

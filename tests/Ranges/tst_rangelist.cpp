@@ -304,11 +304,11 @@ void tst_RangeList::matchesThePlainSweep()
                 range.lower = draw.below(13);
                 range.upper = draw.chance(15) ? range.lower : range.lower + draw.below(6);
                 if (kind == 2) {
-                    const double specials[] = {nan, infinity, -infinity};
+                    const double nonFinite[] = {nan, infinity, -infinity};
                     if (draw.chance(8))
-                        range.lower = specials[draw.below(3)];
+                        range.lower = nonFinite[draw.below(3)];
                     if (draw.chance(8))
-                        range.upper = specials[draw.below(3)];
+                        range.upper = nonFinite[draw.below(3)];
                 }
             }
             if (draw.chance(15))
