@@ -1,0 +1,82 @@
+#pragma once
+
+// Range and RangeList: a list of intervals of doubles that merges every
+// range added to it into sorted, non-overlapping ranges.
+//
+//     RangeList list;
+//     list.addRange({1, 5});
+//     list.addRange({6, 9});
+//     list.addRange({4, 7});    // list.ranges() is now [1, 9]
+//     list.includes(8.5);       // true
+//
+// addRange merges by sorting all ends and sweeping them with a depth
+// counter, and the ends are sorted by Qt's quicksort, which is not stable.
+// Ranges that only touch, zero-width ranges and inverted ranges therefore
+// come out as that sort leaves their equal ends:
+//     [1, 5] then [5, 9]          ->  [1, 9]
+//     [5, 9] then [1, 5]          ->  [1, 5], [5, 9]
+//     [0, 10] then [5, 5]         ->  [0, 5], [5, 10]
+//     [0, 10] then [10, 10]       ->  [0, 10], [10, 10]
+//     [1, 5] then (4, 2)          ->  [1, 2], [4, 5]    (cuts the gap out)
+//     (9, 6) added to [1, 5]      ->  [1, 5]
+// The first range added to an empty list is stored as given, even inverted.
+//
+// Cost: an ordered range (lower < upper) whose ends equal no stored end,
+// added to a list whose ends all differ, is merged in place after a binary
+// search; every other addition re-sorts the whole list. Both give the same
+// list on every input.
+
+#include <basicsdll_export.h>
+
+#include <QList>
+#include <QtGlobal>
+
+/// Two doubles, the lower bound and then the upper bound; nothing orders
+/// them. Equal when both bounds compare equal.
+struct Range
+{
+    double lower;
+    double upper;
+};
+Q_DECLARE_TYPEINFO(Range, Q_PRIMITIVE_TYPE);
+
+inline bool operator==(const Range &a, const Range &b)
+{
+    return a.lower == b.lower && a.upper == b.upper;
+}
+inline bool operator!=(const Range &a, const Range &b)
+{
+    return !(a == b);
+}
+
+class BASICSDLL_EXPORT RangeList
+{
+public:
+    RangeList() = default;
+
+    /// Same number of ranges, equal position by position.
+    bool operator==(const RangeList &other) const { return m_ranges == other.m_ranges; }
+    bool operator!=(const RangeList &other) const { return !(*this == other); }
+
+    /// The stored ranges, ascending and disjoint after any addRange on a
+    /// non-empty list (ranges that touch may stay apart, see above).
+    const QList<Range> &ranges() const { return m_ranges; }
+
+    /// Removes all ranges.
+    void clear();
+    /// Adds \a range and merges it with the stored ones.
+    void addRange(const Range &range);
+    /// True when a stored range of non-zero width has lower <= x <= upper;
+    /// zero-width ranges include nothing; false for a NaN x.
+    bool includes(double x) const;
+
+private:
+    bool mergeInPlace(const Range &range);
+    void mergeBySweep(const Range &range);
+
+    QList<Range> m_ranges;
+    // Every stored range has lower < upper and ends below the next one
+    // starts (no NaN): the sort can then order the ends only one way, and an
+    // addition that touches no stored end may be merged in place.
+    bool m_distinctEnds = true;
+};

@@ -1,0 +1,158 @@
+// zbrent: roots of polynomials within the tolerance, roots exactly at an
+// end, intervals without a sign change, the iteration limit and bad input.
+
+#include <Numerics/numerics.h>
+
+#include "stdoutcapture.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+int s_evaluations = 0;
+std::function<double(double)> s_f;
+double countedF(double x)
+{
+    ++s_evaluations;
+    return s_f(x);
+}
+
+struct Result
+{
+    double root = 0.0;
+    QByteArray printed;
+};
+
+Result findRoot(double x1, double x2, double tolerance)
+{
+    Result result;
+    s_evaluations = 0;
+    StdoutCapture capture;
+    result.root = zbrent(countedF, x1, x2, tolerance);
+    result.printed = capture.text();
+    return result;
+}
+
+} // namespace
+
+class tst_ZBrent : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void findsRootsOfPolynomials_data();
+    void findsRootsOfPolynomials();
+    void rootExactlyAtAnEnd();
+    void noSignChangeGivesZeroSilently();
+    void iterationLimitGivesZeroWithAMessage();
+    void badInput();
+};
+
+void tst_ZBrent::findsRootsOfPolynomials_data()
+{
+    QTest::addColumn<int>("polynomial");
+    QTest::addColumn<double>("x1");
+    QTest::addColumn<double>("x2");
+    QTest::addColumn<double>("tolerance");
+    QTest::addColumn<double>("root");
+
+    QTest::newRow("x^2 - 2 on [0, 2]") << 0 << 0.0 << 2.0 << 1e-10 << std::sqrt(2.0);
+    QTest::newRow("x^2 - 2 on [2, 0]") << 0 << 2.0 << 0.0 << 1e-10 << std::sqrt(2.0);
+    QTest::newRow("x^2 - 2 on [0, 2], tolerance 1e-3") << 0 << 0.0 << 2.0 << 1e-3
+                                                        << std::sqrt(2.0);
+    QTest::newRow("x^3 - 2x - 5 on [2, 3]") << 1 << 2.0 << 3.0 << 1e-12 << 2.0945514815423265;
+    QTest::newRow("(x-1)(x-2)(x-3) on [2.5, 3.7]") << 2 << 2.5 << 3.7 << 1e-12 << 3.0;
+    QTest::newRow("x^5 - x - 1 on [1, 2]") << 3 << 1.0 << 2.0 << 1e-12 << 1.1673039782614187;
+    QTest::newRow("8 - x^3 on [0, 3] (falling)") << 4 << 0.0 << 3.0 << 1e-12 << 2.0;
+    QTest::newRow("x^9 on [-1, 0.5] (flat root)") << 5 << -1.0 << 0.5 << 1e-10 << 0.0;
+}
+
+void tst_ZBrent::findsRootsOfPolynomials()
+{
+    QFETCH(int, polynomial);
+    QFETCH(double, x1);
+    QFETCH(double, x2);
+    QFETCH(double, tolerance);
+    QFETCH(double, root);
+    switch (polynomial) {
+    case 0: s_f = [](double x) { return x * x - 2.0; }; break;
+    case 1: s_f = [](double x) { return x * x * x - 2.0 * x - 5.0; }; break;
+    case 2: s_f = [](double x) { return (x - 1.0) * (x - 2.0) * (x - 3.0); }; break;
+    case 3: s_f = [](double x) { return x * x * x * x * x - x - 1.0; }; break;
+    case 4: s_f = [](double x) { return 8.0 - x * x * x; }; break;
+    default: s_f = [](double x) { return std::pow(x, 9); }; break;
+    }
+    const Result result = findRoot(x1, x2, tolerance);
+    qInfo("%s: %.17g after %d evaluations", QTest::currentDataTag(), result.root, s_evaluations);
+    QVERIFY(result.printed.isEmpty());
+    // The root is bracketed by b and c within 2 * tol1.
+    const double tol1 = 6.0e-8 * std::fabs(result.root) + 0.5 * tolerance;
+    QVERIFY2(std::fabs(result.root - root) <= 2.0 * tol1,
+             qPrintable(QString::number(result.root, 'g', 17)));
+    QVERIFY(s_evaluations <= 100);
+}
+
+void tst_ZBrent::rootExactlyAtAnEnd()
+{
+    s_f = [](double x) { return x - 1.0; };
+    QCOMPARE(findRoot(1.0, 5.0, 1e-10).root, 1.0);
+    QCOMPARE(findRoot(-3.0, 1.0, 1e-10).root, 1.0);
+    // Both ends zero: the first loop pass returns x2.
+    s_f = [](double x) { return x * (x - 2.0); };
+    QCOMPARE(findRoot(0.0, 2.0, 1e-10).root, 2.0);
+    QCOMPARE(s_evaluations, 2);
+}
+
+void tst_ZBrent::noSignChangeGivesZeroSilently()
+{
+    s_f = [](double x) { return x * x - 2.0; };
+    const Result result = findRoot(2.0, 3.0, 1e-10);
+    QCOMPARE(result.root, 0.0);
+    QVERIFY(result.printed.isEmpty());
+    QCOMPARE(s_evaluations, 2);
+
+    const Result below = findRoot(-1.0, 1.0, 1e-10); // both ends negative
+    QCOMPARE(below.root, 0.0);
+    QVERIFY(below.printed.isEmpty());
+}
+
+void tst_ZBrent::iterationLimitGivesZeroWithAMessage()
+{
+    // A jump without a zero and a negative tolerance: the bracket can never
+    // become narrow enough.
+    s_f = [](double x) { return x < 0.3 ? -1.0 : 1.0; };
+    const Result result = findRoot(0.0, 1.0, -1.0);
+    QCOMPARE(result.printed, QByteArray("\nERROR: Maximum number of iterations exceeded in zbrent"));
+    QCOMPARE(result.root, 0.0);
+    QCOMPARE(s_evaluations, 2 + 1000);
+
+    // With an ordinary tolerance the same jump is found.
+    const Result jump = findRoot(0.0, 1.0, 1e-9);
+    QVERIFY(jump.printed.isEmpty());
+    QVERIFY(std::fabs(jump.root - 0.3) <= 2.0 * (6.0e-8 * 0.3 + 0.5e-9));
+}
+
+void tst_ZBrent::badInput()
+{
+    QVERIFY_EXCEPTION_THROWN(zbrent(nullptr, 0.0, 1.0, 1e-8), std::bad_function_call);
+
+    const double nan = std::nan("");
+    const double infinity = std::numeric_limits<double>::infinity();
+    s_f = [](double x) { return x - 0.25; };
+    for (const auto &ends : {std::make_pair(nan, 1.0), std::make_pair(0.0, nan),
+                             std::make_pair(-infinity, infinity), std::make_pair(0.0, infinity)}) {
+        const Result result = findRoot(ends.first, ends.second, 1e-8);
+        QVERIFY(s_evaluations <= 2 + 1000);
+        Q_UNUSED(result);
+    }
+    // A NaN tolerance never converges; the limit ends the run.
+    const Result result = findRoot(0.0, 1.0, nan);
+    QCOMPARE(result.root, 0.0);
+    QVERIFY(result.printed.endsWith("exceeded in zbrent"));
+}
+
+QTEST_GUILESS_MAIN(tst_ZBrent)
+#include "tst_zbrent.moc"
