@@ -16,6 +16,8 @@
 #include <QTime>
 #include <QXmlStreamWriter>
 
+#include <cmath>
+
 namespace {
 
 using namespace VariantXml;
@@ -44,6 +46,15 @@ bool isXmlText(const QString &text)
         }
     }
     return true;
+}
+
+// 17 significant digits read back bit-identical. The toolkit drops the sign
+// of a negative zero, which the C library's general format keeps.
+QString doubleText(double value)
+{
+    if (value == 0.0 && std::signbit(value))
+        return QStringLiteral("-0");
+    return QString::number(value, 'g', 17);
 }
 
 // The binary variant serialisation of a value of an application type, or an
@@ -129,8 +140,7 @@ void VariantXmlWriter::writeValue(QLatin1String element, const QVariant &value)
         writeScalar(ULongLongType, QString::number(value.toULongLong()));
         break;
     case QMetaType::Double:
-        // 17 significant digits read back bit-identical.
-        writeScalar(DoubleType, QString::number(value.toDouble(), 'g', 17));
+        writeScalar(DoubleType, doubleText(value.toDouble()));
         break;
     case QMetaType::QVariantMap:
         m_xml.writeAttribute(TypeAttribute, MapType);
