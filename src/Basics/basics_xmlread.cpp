@@ -58,51 +58,78 @@ QVariant restoreUserValue(const QString &text)
     return value;
 }
 
-QVariant scalarFromText(const QString &type, const QString &text)
+enum class Scalar {
+    ByteArray, Bool, Int, UInt, LongLong, ULongLong, Double, DateTime, Date, Time, Invalid,
+    UserVariant, String
+};
+
+// Checked in this order; any other name, and none, is a string.
+Scalar scalarType(const QStringRef &type)
+{
+    if (type == ByteArrayType) return Scalar::ByteArray;
+    if (type == BoolType) return Scalar::Bool;
+    if (type == IntType) return Scalar::Int;
+    if (type == UIntType) return Scalar::UInt;
+    if (type == LongLongType) return Scalar::LongLong;
+    if (type == ULongLongType) return Scalar::ULongLong;
+    if (type == DoubleType) return Scalar::Double;
+    if (type == DateTimeType) return Scalar::DateTime;
+    if (type == DateType) return Scalar::Date;
+    if (type == TimeType) return Scalar::Time;
+    if (type == InvalidType) return Scalar::Invalid;
+    if (type == UserVariantType) return Scalar::UserVariant;
+    return Scalar::String;
+}
+
+QVariant scalarFromText(Scalar type, const QString &text)
 {
     bool ok = false;
-    if (type == ByteArrayType)
+    switch (type) {
+    case Scalar::ByteArray:
         return QByteArray::fromBase64(text.toLatin1());
-    if (type == BoolType)
-        return text == QLatin1String("true");
-    if (type == IntType) {
+    case Scalar::Bool:
+        return text == TrueText;
+    case Scalar::Int: {
         const int value = text.toInt(&ok, 10);
         return ok ? value : 0;
     }
-    if (type == UIntType) {
+    case Scalar::UInt: {
         const uint value = text.toUInt(&ok, 10);
         return ok ? value : 0u;
     }
-    if (type == LongLongType) {
+    case Scalar::LongLong: {
         const qlonglong value = text.toLongLong(&ok, 10);
         return ok ? value : Q_INT64_C(0);
     }
-    if (type == ULongLongType) {
+    case Scalar::ULongLong: {
         const qulonglong value = text.toULongLong(&ok, 10);
         return ok ? value : Q_UINT64_C(0);
     }
-    if (type == DoubleType) {
+    case Scalar::Double: {
         // QString::toDouble always parses in the C locale.
         const double value = text.toDouble(&ok);
         return ok ? value : 0.0;
     }
-    if (type == DateTimeType)
+    case Scalar::DateTime:
         return QDateTime::fromString(text, Qt::ISODate);
-    if (type == DateType)
+    case Scalar::Date:
         return QDate::fromString(text, Qt::ISODate);
-    if (type == TimeType)
+    case Scalar::Time:
         return QTime::fromString(text, Qt::ISODate);
-    if (type == InvalidType)
+    case Scalar::Invalid:
         return QVariant();
-    if (type == UserVariantType)
+    case Scalar::UserVariant:
         return restoreUserValue(text);
+    case Scalar::String:
+        break;
+    }
     return text;
 }
 
 class VariantXmlReader
 {
 public:
-    explicit VariantXmlReader(QIODevice *device) : m_xml(device) {}
+    explicit VariantXmlReader(const QByteArray &document) : m_xml(document) {}
 
     QXmlStreamReader &xml() { return m_xml; }
 
@@ -119,24 +146,43 @@ private:
 
 QVariant VariantXmlReader::readValue(int depth)
 {
-    const QString type = m_xml.attributes().value(TypeAttribute).toString();
-    if (type == MapType || type == ListType || type == StringListType) {
-        if (depth >= MaxNestingDepth) {
-            m_xml.raiseError(QStringLiteral("Maps and lists nested deeper than %1 levels.")
-                                 .arg(MaxNestingDepth));
-            return QVariant();
-        }
+    enum { Map, List, StringList, Other } kind = Other;
+    Scalar scalar = Scalar::String;
+    {
+        // The attribute's text lives in the reader's buffer, and a copy of
+        // the attributes kept while reading on would make the reader copy
+        // them for every element: classify first, then let go.
+        const QXmlStreamAttributes attributes = m_xml.attributes();
+        const QStringRef type = attributes.value(TypeAttribute);
         if (type == MapType)
-            return readMap(depth + 1);
-        if (type == ListType)
-            return readList(depth + 1);
+            kind = Map;
+        else if (type == ListType)
+            kind = List;
+        else if (type == StringListType)
+            kind = StringList;
+        else
+            scalar = scalarType(type);
+    }
+    if (kind != Other && depth >= MaxNestingDepth) {
+        m_xml.raiseError(QStringLiteral("Maps and lists nested deeper than %1 levels.")
+                             .arg(MaxNestingDepth));
+        return QVariant();
+    }
+    switch (kind) {
+    case Map:
+        return readMap(depth + 1);
+    case List:
+        return readList(depth + 1);
+    case StringList:
         return readStringList(depth + 1);
+    case Other:
+        break;
     }
     // A child element inside a scalar is an error of the reader.
     const QString text = m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
     if (m_xml.hasError())
         return QVariant();
-    return scalarFromText(type, text);
+    return scalarFromText(scalar, text);
 }
 
 QVariantMap VariantXmlReader::readMap(int depth)
@@ -204,7 +250,14 @@ bool Basics::readVariantMapFromXml(const QString &fileName, QVariantMap *map,
         return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: %1")
                                      .arg(file.errorString()));
 
-    VariantXmlReader reader(&file);
+    // The whole file at once: parsing from memory is much faster than
+    // pulling small pieces through the device.
+    const QByteArray document = file.readAll();
+    if (file.error() != QFile::NoError)
+        return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: %1")
+                                     .arg(file.errorString()));
+    file.close();
+    VariantXmlReader reader(document);
     QXmlStreamReader &xml = reader.xml();
     while (!xml.atEnd() && xml.readNext() != QXmlStreamReader::StartElement) {
     }
@@ -216,7 +269,6 @@ bool Basics::readVariantMapFromXml(const QString &fileName, QVariantMap *map,
 
     // Nothing after the root's end tag is read.
     const QVariant root = reader.readValue();
-    file.close();
     if (xml.hasError())
         return fail(errorString, QStringLiteral("XML-Parsingfehler: %1").arg(xml.errorString()));
     if (root.userType() != QMetaType::QVariantMap)

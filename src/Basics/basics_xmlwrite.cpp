@@ -11,6 +11,7 @@
 #include <QDataStream>
 #include <QDate>
 #include <QDateTime>
+#include <QIODevice>
 #include <QSaveFile>
 #include <QStringList>
 #include <QTime>
@@ -80,28 +81,54 @@ QByteArray serializeUserValue(const QVariant &value)
     return bytes;
 }
 
+// The cheapest device for the stream writer: appends to a byte array. A
+// sequential device skips the position bookkeeping of QBuffer, and the
+// writer's many small writes are what the time goes into.
+class AppendDevice : public QIODevice
+{
+public:
+    explicit AppendDevice(QByteArray *bytes) : m_bytes(bytes) { open(QIODevice::WriteOnly); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        m_bytes->append(data, int(size));
+        return size;
+    }
+
+private:
+    QByteArray *m_bytes;
+};
+
+// Builds the document in memory; the file gets it in one write.
 class VariantXmlWriter
 {
 public:
-    explicit VariantXmlWriter(QIODevice *device) : m_xml(device)
+    VariantXmlWriter() : m_device(&m_bytes), m_xml(&m_device)
     {
         m_xml.setAutoFormatting(true);
         m_xml.setAutoFormattingIndent(2);
     }
 
-    /// False when the device failed or a text cannot be written as XML.
-    bool write(const QVariantMap &map)
+    /// The document in UTF-8, or an empty array when a text cannot be
+    /// written as XML.
+    QByteArray write(const QVariantMap &map)
     {
+        m_bytes.reserve(1 << 16);
         m_xml.writeStartDocument();
         writeValue(RootElement, map);
         m_xml.writeEndDocument();
-        return m_ok && !m_xml.hasError();
+        if (!m_ok || m_xml.hasError())
+            return QByteArray();
+        return m_bytes;
     }
 
 private:
-    void writeValue(QLatin1String element, const QVariant &value);
+    void writeValue(const QString &element, const QVariant &value);
     void writeMap(const QVariantMap &map);
-    void writeScalar(QLatin1String type, const QString &text);
+    void writeScalar(const QString &type, const QString &text);
     void writeText(const QString &text);
     bool checked(const QString &text)
     {
@@ -110,11 +137,13 @@ private:
         return m_ok;
     }
 
+    QByteArray m_bytes;
+    AppendDevice m_device;
     QXmlStreamWriter m_xml;
     bool m_ok = true;
 };
 
-void VariantXmlWriter::writeValue(QLatin1String element, const QVariant &value)
+void VariantXmlWriter::writeValue(const QString &element, const QVariant &value)
 {
     if (!m_ok || m_xml.hasError())
         return;
@@ -125,7 +154,7 @@ void VariantXmlWriter::writeValue(QLatin1String element, const QVariant &value)
         m_xml.writeAttribute(TypeAttribute, InvalidType);
         break;
     case QMetaType::Bool:
-        writeScalar(BoolType, value.toBool() ? QStringLiteral("true") : QStringLiteral("false"));
+        writeScalar(BoolType, value.toBool() ? TrueText : FalseText);
         break;
     case QMetaType::Int:
         writeScalar(IntType, QString::number(value.toInt()));
@@ -201,7 +230,7 @@ void VariantXmlWriter::writeMap(const QVariantMap &map)
     }
 }
 
-void VariantXmlWriter::writeScalar(QLatin1String type, const QString &text)
+void VariantXmlWriter::writeScalar(const QString &type, const QString &text)
 {
     m_xml.writeAttribute(TypeAttribute, type);
     if (checked(text))
@@ -244,10 +273,10 @@ bool Basics::writeVariantMapToXml(const QString &fileName, const QVariantMap &ma
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return fail(errorString, QStringLiteral("Konnte Datei nicht zum Schreiben oeffnen: %1")
                                      .arg(file.errorString()));
-    VariantXmlWriter writer(&file);
+    const QByteArray xml = VariantXmlWriter().write(map);
     // Without commit() the temporary file is discarded and the target stays
     // as it was.
-    if (!writer.write(map) || !file.commit())
+    if (xml.isEmpty() || file.write(xml) != xml.size() || !file.commit())
         return fail(errorString, QStringLiteral("Fehler beim Schreiben des XML-Streams."));
     return true;
 }

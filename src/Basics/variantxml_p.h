@@ -1,38 +1,43 @@
 #pragma once
 
 // Names shared by the writer and the reader of the typed XML files of a
-// QVariantMap (basics_xmlwrite.cpp, basics_xmlread.cpp).
+// QVariantMap (basics_xmlwrite.cpp, basics_xmlread.cpp). QStrings made at
+// compile time, so that passing them to the stream writer allocates nothing.
 
-#include <QLatin1String>
+#include <QString>
 
 namespace VariantXml {
 
 // Elements and attributes.
-inline const QLatin1String RootElement("QVariantMap");
-inline const QLatin1String EntryElement("entry");
-inline const QLatin1String ValueElement("value");
-inline const QLatin1String ItemElement("item");
-inline const QLatin1String TypeAttribute("type");
-inline const QLatin1String KeyAttribute("key");
-inline const QLatin1String TypeNameAttribute("typeName");
+inline const QString RootElement = QStringLiteral("QVariantMap");
+inline const QString EntryElement = QStringLiteral("entry");
+inline const QString ValueElement = QStringLiteral("value");
+inline const QString ItemElement = QStringLiteral("item");
+inline const QString TypeAttribute = QStringLiteral("type");
+inline const QString KeyAttribute = QStringLiteral("key");
+inline const QString TypeNameAttribute = QStringLiteral("typeName");
 
 // Type names.
-inline const QLatin1String InvalidType("invalid");
-inline const QLatin1String BoolType("bool");
-inline const QLatin1String IntType("int");
-inline const QLatin1String UIntType("uint");
-inline const QLatin1String LongLongType("longlong");
-inline const QLatin1String ULongLongType("ulonglong");
-inline const QLatin1String DoubleType("double");
-inline const QLatin1String MapType("map");
-inline const QLatin1String ListType("list");
-inline const QLatin1String StringListType("stringlist");
-inline const QLatin1String ByteArrayType("bytearray");
-inline const QLatin1String DateType("date");
-inline const QLatin1String TimeType("time");
-inline const QLatin1String DateTimeType("datetime");
-inline const QLatin1String UserVariantType("uservariant");
-inline const QLatin1String StringType("string");
+inline const QString InvalidType = QStringLiteral("invalid");
+inline const QString BoolType = QStringLiteral("bool");
+inline const QString IntType = QStringLiteral("int");
+inline const QString UIntType = QStringLiteral("uint");
+inline const QString LongLongType = QStringLiteral("longlong");
+inline const QString ULongLongType = QStringLiteral("ulonglong");
+inline const QString DoubleType = QStringLiteral("double");
+inline const QString MapType = QStringLiteral("map");
+inline const QString ListType = QStringLiteral("list");
+inline const QString StringListType = QStringLiteral("stringlist");
+inline const QString ByteArrayType = QStringLiteral("bytearray");
+inline const QString DateType = QStringLiteral("date");
+inline const QString TimeType = QStringLiteral("time");
+inline const QString DateTimeType = QStringLiteral("datetime");
+inline const QString UserVariantType = QStringLiteral("uservariant");
+inline const QString StringType = QStringLiteral("string");
+
+// Texts of a bool.
+inline const QString TrueText = QStringLiteral("true");
+inline const QString FalseText = QStringLiteral("false");
 
 // Binary variant serialisation of "uservariant" values: the data stream
 // format of Qt 4.8, so files stay readable by older tools of the family.
