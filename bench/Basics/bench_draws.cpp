@@ -8,7 +8,9 @@
 
 #include <benchmark/benchmark.h>
 
+#ifdef __GLIBC__
 #include <malloc.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -19,11 +21,20 @@
 #include <vector>
 
 // --- heap accounting ----------------------------------------------------------
-// The process's malloc family, wrapped: while tracking, the usable size of
-// every block allocated and freed is added up; the peak of that sum is the
-// extra heap a call needed. Covers the library and the toolkit, whose
-// allocations all go through malloc.
+// With glibc, the process's malloc family is wrapped: while tracking, the
+// usable size of every block allocated and freed is added up; the peak of
+// that sum is the extra heap a call needed. Covers the library and the
+// toolkit, whose allocations all go through malloc.
 
+namespace {
+
+std::atomic<bool> s_tracking{false};
+long long s_current = 0;
+long long s_peak = 0;
+
+} // namespace
+
+#ifdef __GLIBC__
 extern "C" {
 void *__libc_malloc(size_t size);
 void *__libc_calloc(size_t count, size_t size);
@@ -33,9 +44,7 @@ void __libc_free(void *pointer);
 
 namespace {
 
-std::atomic<bool> s_tracking{false};
-long long s_current = 0;
-long long s_peak = 0;
+constexpr bool HeapIsCounted = true;
 
 void account(void *pointer, int sign)
 {
@@ -75,6 +84,11 @@ extern "C" void free(void *pointer)
     account(pointer, -1);
     __libc_free(pointer);
 }
+#else
+namespace {
+constexpr bool HeapIsCounted = false;
+}
+#endif
 
 namespace {
 
@@ -147,6 +161,8 @@ int main(int argc, char **argv)
         Basics::lotto1(10, FullRange, result);
     const double microseconds =
         std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count() / calls;
+    if (!HeapIsCounted)
+        std::printf("(heap is counted with glibc only; the figures below read 0)\n");
     std::printf("lotto1(10, 2^31 - 1): %.1f us per call (goal < 1000 us: %s), "
                 "peak extra heap %lld bytes (goal < 1 MiB: %s)\n"
                 "pool algorithm (10, 10^6) for comparison: peak extra heap %lld bytes\n\n",

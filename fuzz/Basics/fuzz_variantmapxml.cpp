@@ -51,9 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
 
     // Reading normalises (types, Base64, numbers); from then on a write and a
-    // read must be exact.
-    if (!Basics::writeVariantMapToXml(out, map, &error))
-        std::abort();
+    // read must be exact. The one write that may fail is of a text XML cannot
+    // hold, which a file in another declared encoding can decode to (UTF-7
+    // gives unpaired surrogates); the writer must then refuse it cleanly.
+    if (!Basics::writeVariantMapToXml(out, map, &error)) {
+        if (error != QLatin1String("Fehler beim Schreiben des XML-Streams."))
+            std::abort();
+        return 0;
+    }
     const QByteArray first = contents(out);
     QVariantMap again;
     if (!Basics::readVariantMapFromXml(out, &again, &error))

@@ -407,6 +407,18 @@ void tst_VariantMapXml::textsXmlCannotHoldFailTheWrite()
         QCOMPARE(readAll(path), before);
     }
     QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("unwritable-text.xml*")}, QDir::Files | QDir::Hidden).size(), 1);
+
+    // A file in another declared encoding can decode to such a text (here
+    // UTF-7 to an unpaired surrogate): it reads, but does not write back.
+    const ReadResult utf7 = readText(m_dir, "<?xml version=\"1.0\" encoding=\"UTF-7\"?>"
+                                            "<QVariantMap type=\"map\"><entry key=\"a\">"
+                                            "<value type=\"string\">+2KM-</value></entry></QVariantMap>");
+    QVERIFY2(utf7.ok, qPrintable(utf7.error));
+    QCOMPARE(utf7.map.value(QStringLiteral("a")).toString(), QString(QChar(0xD8A3)));
+    QString error;
+    QVERIFY(!Basics::writeVariantMapToXml(path, utf7.map, &error));
+    QCOMPARE(error, QStringLiteral("Fehler beim Schreiben des XML-Streams."));
+    QCOMPARE(readAll(path), before);
 }
 
 void tst_VariantMapXml::forgivingReadingRules()
