@@ -10,28 +10,113 @@
 #include <QFontMetrics>
 #include <QWidget>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // The largest n in [low, high] for which fits(n) holds, or low - 1 when
-// there is none. The widths of the candidates grow with n (each step adds
-// one character), so a binary search finds the same n as trying
-// n = high, high - 1, ... one by one, with a logarithmic number of
-// measurements instead of a linear one.
+// there is none. The candidates differ by one character at the same place,
+// so their widths grow with n, and the largest fitting n is the one the
+// literal rule (try n = high, high - 1, ... and measure each candidate)
+// stops at. \a guess, an estimate of the answer, is checked first; from
+// there the search gallops and bisects, so a good guess costs two
+// measurements and a bad one a logarithmic number.
 template <class Fits>
-int largestFitting(int low, int high, const Fits &fits)
+int largestFitting(int low, int high, int guess, const Fits &fits)
 {
-    int best = low - 1;
-    while (low <= high) {
-        const int middle = low + (high - low) / 2;
-        if (fits(middle)) {
-            best = middle;
-            low = middle + 1;
-        } else {
-            high = middle - 1;
+    guess = qBound(low, guess, high);
+    int good = low - 1; // largest n known to fit
+    int bad = high + 1; // smallest n known not to fit
+    if (fits(guess)) {
+        good = guess;
+        for (int probe = 0; good < high; ++probe) {
+            // One step at a time first: the guess is rarely far off.
+            const int step = probe < 2 ? 1 : 1 << (probe - 1);
+            const int next = qMin(good + step, high);
+            if (!fits(next)) {
+                bad = next;
+                break;
+            }
+            good = next;
+        }
+    } else {
+        bad = guess;
+        for (int probe = 0; bad > low; ++probe) {
+            const int step = probe < 2 ? 1 : 1 << (probe - 1);
+            const int next = qMax(bad - step, low);
+            if (fits(next)) {
+                good = next;
+                break;
+            }
+            bad = next;
         }
     }
-    return best;
+    while (bad - good > 1) {
+        const int middle = good + (bad - good) / 2;
+        if (fits(middle))
+            good = middle;
+        else
+            bad = middle;
+    }
+    return good;
 }
+
+// Estimates how many leading characters of \a text fit into \a room pixels
+// from the advances of single characters (no shaping; ASCII advances are
+// looked up once per call), so the exact search usually starts right at the
+// answer and needs two measurements.
+class AdvanceEstimate
+{
+public:
+    explicit AdvanceEstimate(const QFont &font) : m_metrics(font)
+    {
+        std::fill(std::begin(m_ascii), std::end(m_ascii), -1.0);
+    }
+
+    qreal advance(QChar c)
+    {
+        const ushort code = c.unicode();
+        if (code >= 128)
+            return m_metrics.horizontalAdvance(c);
+        if (m_ascii[code] < 0)
+            m_ascii[code] = m_metrics.horizontalAdvance(c);
+        return m_ascii[code];
+    }
+    /// Whether \a text is certainly wider than \a width: plain ASCII whose
+    /// single-character advances add up to more than a quarter above it.
+    /// Kerning and ligatures of Latin text never take away that much, and
+    /// other scripts are always measured whole.
+    bool clearlyWider(const QString &text, int width)
+    {
+        for (QChar c : text) {
+            if (c.unicode() >= 128)
+                return false;
+        }
+        return advance(text) > 1.25 * (width + 0.5) + 4;
+    }
+    qreal advance(const QString &text)
+    {
+        qreal sum = 0;
+        for (QChar c : text)
+            sum += advance(c);
+        return sum;
+    }
+    int fitting(const QString &text, qreal room)
+    {
+        qreal used = 0;
+        for (int i = 0; i < text.size(); ++i) {
+            used += advance(text.at(i));
+            if (used > room)
+                return i;
+        }
+        return text.size();
+    }
+
+private:
+    QFontMetricsF m_metrics;
+    qreal m_ascii[128];
+};
 
 int removeLink(const QFileInfo &link)
 {
@@ -50,7 +135,8 @@ int removeLink(const QFileInfo &link)
 QString Basics::compactPath(QString path, int maxWidth, const QFont &font)
 {
     const QFontMetrics metrics(font);
-    if (metrics.horizontalAdvance(path) <= maxWidth)
+    AdvanceEstimate estimate(font);
+    if (!estimate.clearlyWider(path, maxWidth) && metrics.horizontalAdvance(path) <= maxWidth)
         return path;
 
     const QFileInfo info(path);
@@ -61,7 +147,10 @@ QString Basics::compactPath(QString path, int maxWidth, const QFont &font)
 
     // Directory characters go first, from the right.
     const QString tail = ellipsis + separator + name;
-    const int kept = largestFitting(0, dir.size(), [&](int n) {
+    // Widths are rounded to whole pixels: half a pixel more still fits.
+    const qreal room = maxWidth + 0.5;
+    const int guess = estimate.fitting(dir, room - estimate.advance(tail));
+    const int kept = largestFitting(0, dir.size(), guess, [&](int n) {
         return metrics.horizontalAdvance(dir.left(n) + tail) <= maxWidth;
     });
     if (kept >= 0)
@@ -70,9 +159,12 @@ QString Basics::compactPath(QString path, int maxWidth, const QFont &font)
     // No directory character left and still too wide: the name loses
     // characters from its end, but keeps at least one.
     const QString front = ellipsis + separator;
-    const int nameKept = name.size() <= 1 ? name.size() : largestFitting(1, name.size(), [&](int n) {
-        return metrics.horizontalAdvance(front + name.left(n) + ellipsis) <= maxWidth;
-    });
+    const int nameGuess = estimate.fitting(name, room - estimate.advance(front + ellipsis));
+    const int nameKept = name.size() <= 1
+        ? name.size()
+        : largestFitting(1, name.size(), nameGuess, [&](int n) {
+              return metrics.horizontalAdvance(front + name.left(n) + ellipsis) <= maxWidth;
+          });
     name.truncate(nameKept < 1 ? 1 : nameKept);
     return front + name + ellipsis;
 }
