@@ -222,7 +222,7 @@ int Basics::removeRecursively(const QFileInfo &info)
     // points to could reach outside the tree.
     if (!info.exists())
         return 0;
-    if (info.isSymLink())
+    if (info.isSymLink() || info.isJunction())
         return removeLink(info);
 
     if (info.isDir()) {
