@@ -20,9 +20,9 @@ QString longPath()
 {
     QString path = QStringLiteral("/home/optics/projects");
     int i = 0;
-    while (path.size() < 186)
+    while (path.size() < 187)
         path += QStringLiteral("/Measurement%1").arg(i++);
-    path = path.left(186) + QStringLiteral("/spectrum.csv");
+    path = path.left(187) + QStringLiteral("/spectrum.csv");
     return path.left(200);
 }
 

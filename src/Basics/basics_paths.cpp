@@ -32,7 +32,7 @@ int largestFitting(int low, int high, int guess, const Fits &fits)
         good = guess;
         for (int probe = 0; good < high; ++probe) {
             // One step at a time first: the guess is rarely far off.
-            const int step = probe < 2 ? 1 : 1 << (probe - 1);
+            const int step = probe < 2 ? 1 : 1 << qMin(probe - 1, 30);
             const int next = qMin(good + step, high);
             if (!fits(next)) {
                 bad = next;
@@ -43,7 +43,7 @@ int largestFitting(int low, int high, int guess, const Fits &fits)
     } else {
         bad = guess;
         for (int probe = 0; bad > low; ++probe) {
-            const int step = probe < 2 ? 1 : 1 << (probe - 1);
+            const int step = probe < 2 ? 1 : 1 << qMin(probe - 1, 30);
             const int next = qMax(bad - step, low);
             if (fits(next)) {
                 good = next;
@@ -83,14 +83,14 @@ public:
             m_ascii[code] = m_metrics.horizontalAdvance(c);
         return m_ascii[code];
     }
-    /// Whether \a text is certainly wider than \a width: plain ASCII whose
+    /// Whether \a text is certainly wider than \a width: printable ASCII whose
     /// single-character advances add up to more than a quarter above it.
     /// Kerning and ligatures of Latin text never take away that much, and
     /// other scripts are always measured whole.
     bool clearlyWider(const QString &text, int width)
     {
         for (QChar c : text) {
-            if (c.unicode() >= 128)
+            if (c.unicode() < 0x20 || c.unicode() > 0x7E)
                 return false;
         }
         return advance(text) > 1.25 * (width + 0.5) + 4;

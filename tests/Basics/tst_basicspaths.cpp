@@ -97,6 +97,9 @@ private slots:
             QStringLiteral("/folder/"),
             QStringLiteral("x"),
             QString::fromUtf8("/Messungen/Gr\xc3\xb6\xc3\x9f" "e/\xe4\xb8\xad\xe6\x96\x87/Linse.zmx"),
+            // Kerning pairs, ligatures and control characters.
+            QStringLiteral("/AVAWAY/To.Ta/WAVE LTA/fiflffi Yo.txt"),
+            QStringLiteral("/tab\there/new\nline/x.txt"),
         };
         QString deep = QStringLiteral("/home/optics");
         while (deep.size() < 180)
