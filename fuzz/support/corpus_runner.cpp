@@ -21,7 +21,11 @@ bool runFile(const std::filesystem::path &path)
         return false;
     const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
                                   std::istreambuf_iterator<char>());
-    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size());
+    // As libFuzzer does, never pass a null pointer, even for no bytes.
+    static const std::uint8_t nothing = 0;
+    LLVMFuzzerTestOneInput(bytes.empty() ? &nothing
+                                         : reinterpret_cast<const std::uint8_t *>(bytes.data()),
+                           bytes.size());
     return true;
 }
 
@@ -32,8 +36,10 @@ int main(int argc, char **argv)
     if (LLVMFuzzerInitialize)
         LLVMFuzzerInitialize(&argc, &argv);
     int inputs = 0;
-    // An empty input is always worth one run.
-    LLVMFuzzerTestOneInput(nullptr, 0);
+    // An empty input is always worth one run (through a valid pointer, as
+    // libFuzzer gives it).
+    static const std::uint8_t nothing = 0;
+    LLVMFuzzerTestOneInput(&nothing, 0);
     for (int i = 1; i < argc; ++i) {
         const std::filesystem::path root(argv[i]);
         if (std::filesystem::is_directory(root)) {

@@ -1,0 +1,265 @@
+// Path helpers of Basics: compacting for display, relating, descending and
+// removing trees.
+
+#include "Basics/basics.h"
+
+#include "Output/output.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFontMetrics>
+#include <QWidget>
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+// The largest n in [low, high] for which fits(n) holds, or low - 1 when
+// there is none. The candidates differ by one character at the same place,
+// so their widths grow with n, and the largest fitting n is the one the
+// literal rule (try n = high, high - 1, ... and measure each candidate)
+// stops at. \a guess, an estimate of the answer, is checked first; from
+// there the search gallops and bisects, so a good guess costs two
+// measurements and a bad one a logarithmic number.
+template <class Fits>
+int largestFitting(int low, int high, int guess, const Fits &fits)
+{
+    guess = qBound(low, guess, high);
+    int good = low - 1; // largest n known to fit
+    int bad = high + 1; // smallest n known not to fit
+    if (fits(guess)) {
+        good = guess;
+        for (int probe = 0; good < high; ++probe) {
+            // One step at a time first: the guess is rarely far off.
+            const int step = probe < 2 ? 1 : 1 << qMin(probe - 1, 30);
+            const int next = qMin(good + step, high);
+            if (!fits(next)) {
+                bad = next;
+                break;
+            }
+            good = next;
+        }
+    } else {
+        bad = guess;
+        for (int probe = 0; bad > low; ++probe) {
+            const int step = probe < 2 ? 1 : 1 << qMin(probe - 1, 30);
+            const int next = qMax(bad - step, low);
+            if (fits(next)) {
+                good = next;
+                break;
+            }
+            bad = next;
+        }
+    }
+    while (bad - good > 1) {
+        const int middle = good + (bad - good) / 2;
+        if (fits(middle))
+            good = middle;
+        else
+            bad = middle;
+    }
+    return good;
+}
+
+// Estimates how many leading characters of \a text fit into \a room pixels
+// from the advances of single characters (no shaping; ASCII advances are
+// looked up once per call), so the exact search usually starts right at the
+// answer and needs two measurements.
+class AdvanceEstimate
+{
+public:
+    explicit AdvanceEstimate(const QFont &font) : m_metrics(font)
+    {
+        std::fill(std::begin(m_ascii), std::end(m_ascii), -1.0);
+    }
+
+    qreal advance(QChar c)
+    {
+        const ushort code = c.unicode();
+        if (code >= 128)
+            return m_metrics.horizontalAdvance(c);
+        if (m_ascii[code] < 0)
+            m_ascii[code] = m_metrics.horizontalAdvance(c);
+        return m_ascii[code];
+    }
+    /// Whether \a text is certainly wider than \a width: printable ASCII whose
+    /// single-character advances add up to more than a quarter above it.
+    /// Kerning and ligatures of Latin text never take away that much, and
+    /// other scripts are always measured whole.
+    bool clearlyWider(const QString &text, int width)
+    {
+        for (QChar c : text) {
+            if (c.unicode() < 0x20 || c.unicode() > 0x7E)
+                return false;
+        }
+        return advance(text) > 1.25 * (width + 0.5) + 4;
+    }
+    qreal advance(const QString &text)
+    {
+        qreal sum = 0;
+        for (QChar c : text)
+            sum += advance(c);
+        return sum;
+    }
+    int fitting(const QString &text, qreal room)
+    {
+        qreal used = 0;
+        for (int i = 0; i < text.size(); ++i) {
+            used += advance(text.at(i));
+            if (used > room)
+                return i;
+        }
+        return text.size();
+    }
+
+private:
+    QFontMetricsF m_metrics;
+    qreal m_ascii[128];
+};
+
+int removeLink(const QFileInfo &link)
+{
+    // The link itself, never its target: a file link is unlinked; a
+    // directory link that the system treats as a directory (Windows) goes
+    // with rmdir, which does not follow it either.
+    const QString path = link.absoluteFilePath();
+    if (QFile::remove(path) || QDir().rmdir(path))
+        return 0;
+    BASICS_DEBUG_NOLOC(-99) << "FAILED REMOVE:" << path;
+    return 1;
+}
+
+} // namespace
+
+QString Basics::compactPath(QString path, int maxWidth, const QFont &font)
+{
+    const QFontMetrics metrics(font);
+    AdvanceEstimate estimate(font);
+    if (!estimate.clearlyWider(path, maxWidth) && metrics.horizontalAdvance(path) <= maxWidth)
+        return path;
+
+    const QFileInfo info(path);
+    const QString dir = QDir::toNativeSeparators(info.absolutePath());
+    QString name = info.fileName();
+    const QString ellipsis = QStringLiteral("...");
+    const QString separator = QDir::separator();
+
+    // Directory characters go first, from the right.
+    const QString tail = ellipsis + separator + name;
+    // Widths are rounded to whole pixels: half a pixel more still fits.
+    const qreal room = maxWidth + 0.5;
+    const int guess = estimate.fitting(dir, room - estimate.advance(tail));
+    const int kept = largestFitting(0, dir.size(), guess, [&](int n) {
+        return metrics.horizontalAdvance(dir.left(n) + tail) <= maxWidth;
+    });
+    if (kept >= 0)
+        return dir.left(kept) + tail;
+
+    // No directory character left and still too wide: the name loses
+    // characters from its end, but keeps at least one.
+    const QString front = ellipsis + separator;
+    const int nameGuess = estimate.fitting(name, room - estimate.advance(front + ellipsis));
+    const int nameKept = name.size() <= 1
+        ? name.size()
+        : largestFitting(1, name.size(), nameGuess, [&](int n) {
+              return metrics.horizontalAdvance(front + name.left(n) + ellipsis) <= maxWidth;
+          });
+    name.truncate(nameKept < 1 ? 1 : nameKept);
+    return front + name + ellipsis;
+}
+
+QString Basics::compactPath(QString path, QWidget *widget)
+{
+    if (!widget)
+        return path;
+    return compactPath(path, widget->geometry().width(), widget->font());
+}
+
+QString Basics::relativeFilePath(QString folder, QString path)
+{
+    folder = QFileInfo(folder).canonicalFilePath();
+    path = QFileInfo(path).canonicalFilePath();
+    // A missing folder relates nothing (the empty text would match every
+    // path and cost an absolute path its leading '/').
+    if (folder.isEmpty())
+        return path;
+    if (path.indexOf(folder, 0, Qt::CaseInsensitive) == 0) {
+        path.remove(0, folder.size());
+        if (path.startsWith(QLatin1Char('/')))
+            path.remove(0, 1);
+    }
+    return path;
+}
+
+QDir Basics::toDir(const QFileInfo &info)
+{
+    if (info.exists() && info.isDir())
+        return QDir(info.canonicalFilePath());
+    return QDir(QString());
+}
+
+bool Basics::isDescendant(QDir folder, QFileInfo item)
+{
+    if (!folder.exists() || !item.exists())
+        return false;
+    const QFileInfo target(folder.canonicalPath());
+    // Absolute, so that going up ends at the root.
+    QDir d(item.absolutePath());
+    while (d.exists()) {
+        const QString canonical = d.canonicalPath();
+        if (QFileInfo(canonical) == target)
+            return true;
+        if (!d.cdUp() || d.canonicalPath() == canonical)
+            break;
+    }
+    return false;
+}
+
+int Basics::removeRecursively(const QFileInfo &info)
+{
+    // A link is an entry of the tree in its own right: removing what it
+    // points to could reach outside the tree.
+    if (!info.exists())
+        return 0;
+    if (info.isSymLink() || info.isJunction())
+        return removeLink(info);
+
+    if (info.isDir()) {
+        const QString canonical = info.canonicalFilePath();
+        int failures = 0;
+        const QFileInfoList entries = QDir(canonical).entryInfoList(
+            QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
+        for (const QFileInfo &entry : entries)
+            failures += removeRecursively(entry);
+        if (!QDir().rmdir(canonical)) {
+            BASICS_DEBUG_NOLOC(-99) << "FAILED RMDIR:" << canonical;
+            ++failures;
+        }
+        return failures;
+    }
+    if (info.isFile()) {
+        const QString canonical = info.canonicalFilePath();
+        if (QFile::remove(canonical))
+            return 0;
+        BASICS_DEBUG_NOLOC(-99) << "FAILED REMOVE:" << canonical;
+        return 1;
+    }
+    return 0;
+}
+
+QString Basics::getApplicationFolder()
+{
+    QString folder = QCoreApplication::applicationDirPath();
+    const QStringList arguments = QCoreApplication::arguments();
+    const int index = arguments.indexOf(QStringLiteral("-applicationFolder"));
+    if (index >= 0) {
+        const QString given = arguments.value(index + 1).trimmed();
+        if (!given.isEmpty())
+            folder = given;
+    }
+    folder.remove(QChar(34));
+    if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))
+        folder.chop(1);
+    return folder;
+}

@@ -1,0 +1,362 @@
+// Basics' path helpers: compacting paths for display (against a literal
+// one-character-at-a-time reference), relating and descending paths,
+// removing trees (links never followed) and the application folder.
+
+#include <Basics/basics.h>
+#include <Output/mywarnings.h>
+
+#include "testsupport/messagecapture.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// The rule exactly as written: measure the whole candidate after every
+// removed character.
+QString compactPathReference(QString path, int maxWidth, const QFont &font)
+{
+    const QFontMetrics metrics(font);
+    if (metrics.horizontalAdvance(path) <= maxWidth)
+        return path;
+    const QFileInfo info(path);
+    QString dir = QDir::toNativeSeparators(info.absolutePath());
+    QString name = info.fileName();
+    const QString sep = QDir::separator();
+    while (metrics.horizontalAdvance(dir + "..." + sep + name) > maxWidth && !dir.isEmpty())
+        dir.chop(1);
+    path = dir + "..." + sep + name;
+    if (metrics.horizontalAdvance(path) > maxWidth) {
+        while (metrics.horizontalAdvance("..." + sep + name + "...") > maxWidth && name.size() > 1)
+            name.chop(1);
+        path = "..." + sep + name + "...";
+    }
+    return path;
+}
+
+void writeFile(const QString &path, const QByteArray &content = "x")
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    file.write(content);
+}
+
+QStringList debugLines(const MessageCapture &capture)
+{
+    QStringList lines;
+    for (const MessageCapture::Message &message : capture.messages()) {
+        if (message.type == QtDebugMsg)
+            lines << message.text;
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestBasicsPaths : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void compactPathShortensDirectoryThenName()
+    {
+        const QFont font;
+        const QFontMetrics metrics(font);
+        const QString path = QStringLiteral("/Projects/Optics/lens.dat");
+        QCOMPARE(Basics::compactPath(path, metrics.horizontalAdvance(path), font), path);
+        QCOMPARE(Basics::compactPath(path, 100000, font), path);
+
+        // A width that holds exactly "/Pro.../lens.dat" gives that text.
+        const QString three = QStringLiteral("/Pro.../lens.dat");
+        QCOMPARE(Basics::compactPath(path, metrics.horizontalAdvance(three), font), three);
+        const QString none = QStringLiteral(".../lens.dat");
+        QCOMPARE(Basics::compactPath(path, metrics.horizontalAdvance(none), font), none);
+        const QString cutName = QStringLiteral(".../lens.d...");
+        QCOMPARE(Basics::compactPath(path, metrics.horizontalAdvance(cutName), font), cutName);
+        // Too narrow for anything: one character of the name stays.
+        QCOMPARE(Basics::compactPath(path, 0, font), QStringLiteral(".../l..."));
+        QCOMPARE(Basics::compactPath(path, -5, font), QStringLiteral(".../l..."));
+    }
+
+    void compactPathMatchesTheOneCharacterRule()
+    {
+        // Every width from the full one down to zero, with several fonts and
+        // paths (a 200-character one, relative ones, names beyond ASCII).
+        QStringList paths = {
+            QStringLiteral("/Projects/Optics/lens.dat"),
+            QStringLiteral("relative/folder/with a blank/file name.txt"),
+            QStringLiteral("/"),
+            QStringLiteral("/folder/"),
+            QStringLiteral("x"),
+            QString::fromUtf8("/Messungen/Gr\xc3\xb6\xc3\x9f" "e/\xe4\xb8\xad\xe6\x96\x87/Linse.zmx"),
+            // Kerning pairs, ligatures and control characters.
+            QStringLiteral("/AVAWAY/To.Ta/WAVE LTA/fiflffi Yo.txt"),
+            QStringLiteral("/tab\there/new\nline/x.txt"),
+        };
+        QString deep = QStringLiteral("/home/optics");
+        while (deep.size() < 180)
+            deep += QStringLiteral("/Subfolder") + QString::number(deep.size());
+        paths << deep + QStringLiteral("/spectrum.csv");
+        QCOMPARE(paths.last().size() >= 190, true);
+
+        QList<QFont> fonts = {QFont()};
+        QFont bold;
+        bold.setBold(true);
+        bold.setPointSize(17);
+        fonts << bold << QFontDatabase::systemFont(QFontDatabase::FixedFont);
+
+        int compared = 0;
+        for (const QFont &font : fonts) {
+            const QFontMetrics metrics(font);
+            for (const QString &path : paths) {
+                // Every width for the short paths; for the long one every
+                // fifth (the reference is quadratic).
+                const int full = metrics.horizontalAdvance(path) + 2;
+                const int step = path.size() > 100 ? 5 : 1;
+                for (int width = full; width >= -1; width -= step) {
+                    QCOMPARE(Basics::compactPath(path, width, font),
+                             compactPathReference(path, width, font));
+                    ++compared;
+                }
+            }
+        }
+        QVERIFY(compared > 1000);
+    }
+
+    void compactPathOfWidgets()
+    {
+        const QString path = QStringLiteral("/Projects/Optics/lens.dat");
+        QCOMPARE(Basics::compactPath(path, nullptr), path);
+        QLabel label;
+        label.resize(60, 20);
+        QFont font = label.font();
+        font.setPointSize(15);
+        label.setFont(font);
+        QCOMPARE(Basics::compactPath(path, &label), Basics::compactPath(path, 60, font));
+        QVERIFY(Basics::compactPath(path, &label) != path);
+    }
+
+    void relativePaths()
+    {
+        QTemporaryDir temp;
+        QVERIFY(temp.isValid());
+        const QDir root(temp.path());
+        QVERIFY(root.mkpath("Data/sub") && root.mkpath("Database") && root.mkpath("Other"));
+        writeFile(root.filePath("Data/sub/a.txt"));
+        writeFile(root.filePath("Database/a.txt"));
+        writeFile(root.filePath("Other/b.txt"));
+        const QString data = root.filePath("Data");
+
+        QCOMPARE(Basics::relativeFilePath(data, root.filePath("Data/sub/a.txt")),
+                 QStringLiteral("sub/a.txt"));
+        QCOMPARE(Basics::relativeFilePath(data + "/", root.filePath("Data/sub/../sub/a.txt")),
+                 QStringLiteral("sub/a.txt"));
+        const QString other = QFileInfo(root.filePath("Other/b.txt")).canonicalFilePath();
+        QCOMPARE(Basics::relativeFilePath(data, root.filePath("Other/b.txt")), other);
+        QCOMPARE(Basics::relativeFilePath(data, root.filePath("Data/missing.txt")), QString());
+        // The prefix is matched character by character, not by components.
+        QCOMPARE(Basics::relativeFilePath(data, root.filePath("Database/a.txt")),
+                 QStringLiteral("base/a.txt"));
+        QCOMPARE(Basics::relativeFilePath(data, data), QString());
+        // A missing folder relates nothing: the path stays absolute.
+        QCOMPARE(Basics::relativeFilePath(root.filePath("Missing"), root.filePath("Other/b.txt")),
+                 other);
+        QCOMPARE(Basics::relativeFilePath(QString(), root.filePath("Other/b.txt")), other);
+
+        // Links are resolved on both sides.
+        QVERIFY(QFile::link(root.filePath("Data"), root.filePath("DataLink")));
+        QCOMPARE(Basics::relativeFilePath(root.filePath("DataLink"),
+                                          root.filePath("Data/sub/a.txt")),
+                 QStringLiteral("sub/a.txt"));
+    }
+
+    void directoriesAndDescendants()
+    {
+        QTemporaryDir temp;
+        QVERIFY(temp.isValid());
+        const QDir root(temp.path());
+        QVERIFY(root.mkpath("Data/sub/deeper"));
+        writeFile(root.filePath("Data/sub/a.txt"));
+        writeFile(root.filePath("Data/a.txt"));
+        const QDir data(root.filePath("Data"));
+
+        QCOMPARE(Basics::toDir(QFileInfo(root.filePath("Data/sub"))).path(),
+                 QFileInfo(root.filePath("Data/sub")).canonicalFilePath());
+        QCOMPARE(Basics::toDir(QFileInfo(root.filePath("Data/a.txt"))).absolutePath(),
+                 QDir::currentPath());
+        QCOMPARE(Basics::toDir(QFileInfo(root.filePath("nothing"))).absolutePath(),
+                 QDir::currentPath());
+
+        QVERIFY(Basics::isDescendant(data, QFileInfo(root.filePath("Data/sub/a.txt"))));
+        QVERIFY(Basics::isDescendant(data, QFileInfo(root.filePath("Data/a.txt"))));
+        QVERIFY(Basics::isDescendant(data, QFileInfo(root.filePath("Data/sub/deeper"))));
+        QVERIFY(!Basics::isDescendant(data, QFileInfo(data.path())));
+        QVERIFY(!Basics::isDescendant(QDir(root.filePath("Data/sub")),
+                                      QFileInfo(root.filePath("Data/a.txt"))));
+        QVERIFY(!Basics::isDescendant(data, QFileInfo(root.filePath("Data/missing.txt"))));
+        QVERIFY(!Basics::isDescendant(QDir(root.filePath("Missing")),
+                                      QFileInfo(root.filePath("Data/a.txt"))));
+        QVERIFY(Basics::isDescendant(QDir(QStringLiteral("/")),
+                                     QFileInfo(root.filePath("Data/a.txt"))));
+
+        // Relative items: the walk up still ends at the root.
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(root.filePath("Data/sub")));
+        QVERIFY(Basics::isDescendant(data, QFileInfo(QStringLiteral("a.txt"))));
+        QVERIFY(!Basics::isDescendant(QDir(root.filePath("Other")), QFileInfo(QStringLiteral("a.txt"))));
+        QVERIFY(QDir::setCurrent(previous));
+    }
+
+    void removingTrees()
+    {
+        QTemporaryDir temp;
+        QVERIFY(temp.isValid());
+        const QDir root(temp.path());
+        MessageCapture capture;
+
+        QCOMPARE(Basics::removeRecursively(QFileInfo(root.filePath("missing"))), 0);
+        QVERIFY(debugLines(capture).isEmpty());
+
+        QVERIFY(root.mkpath("tree/a/b") && root.mkpath("tree/c"));
+        writeFile(root.filePath("tree/a/b/file.txt"));
+        writeFile(root.filePath("tree/top.txt"));
+        QCOMPARE(Basics::removeRecursively(QFileInfo(root.filePath("tree"))), 0);
+        QVERIFY(!root.exists("tree"));
+
+        writeFile(root.filePath("single.txt"));
+        QCOMPARE(Basics::removeRecursively(QFileInfo(root.filePath("single.txt"))), 0);
+        QVERIFY(!root.exists("single.txt"));
+        QVERIFY(debugLines(capture).isEmpty());
+    }
+
+    void hiddenEntriesStayAndAreCounted()
+    {
+        QTemporaryDir temp;
+        QVERIFY(temp.isValid());
+        const QDir root(temp.path());
+        MessageCapture capture;
+
+        QVERIFY(root.mkpath("only"));
+        writeFile(root.filePath("only/.hidden"));
+        const QString only = QFileInfo(root.filePath("only")).canonicalFilePath();
+        QCOMPARE(Basics::removeRecursively(QFileInfo(only)), 1);
+        QStringList lines = debugLines(capture);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY(QRegularExpression("^\"\\d\\d:\\d\\d:\\d\\d:\\d\\d\\d\" FAILED RMDIR: \""
+                                   + QRegularExpression::escape(only) + "\" $")
+                    .match(lines.first())
+                    .hasMatch());
+
+        // Inside another folder: two failures, the inner folder first, and
+        // everything else of the tree gone.
+        capture.clear();
+        QVERIFY(root.mkpath("outer/inner") && root.mkpath("outer/empty"));
+        writeFile(root.filePath("outer/inner/.hidden"));
+        writeFile(root.filePath("outer/inner/visible.txt"));
+        writeFile(root.filePath("outer/file.txt"));
+        const QString outer = QFileInfo(root.filePath("outer")).canonicalFilePath();
+        QCOMPARE(Basics::removeRecursively(QFileInfo(outer)), 2);
+        lines = debugLines(capture);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines.at(0).endsWith("FAILED RMDIR: \"" + outer + "/inner\" "));
+        QVERIFY(lines.at(1).endsWith("FAILED RMDIR: \"" + outer + "\" "));
+        QVERIFY(QFileInfo::exists(outer + "/inner/.hidden"));
+        QVERIFY(!QFileInfo::exists(outer + "/inner/visible.txt"));
+        QVERIFY(!QFileInfo::exists(outer + "/file.txt"));
+        QVERIFY(!QFileInfo::exists(outer + "/empty"));
+
+        // The lines follow the level gate.
+        capture.clear();
+        const int level = MyWarnings::debugLevel;
+        MyWarnings::debugLevel = -100;
+        QCOMPARE(Basics::removeRecursively(QFileInfo(only)), 1);
+        MyWarnings::debugLevel = level;
+        QVERIFY(debugLines(capture).isEmpty());
+    }
+
+    void linksAreRemovedNotFollowed()
+    {
+        QTemporaryDir temp;
+        QVERIFY(temp.isValid());
+        const QDir root(temp.path());
+        QVERIFY(root.mkpath("outside/keep") && root.mkpath("tree/sub"));
+        writeFile(root.filePath("outside/keep/precious.txt"));
+        writeFile(root.filePath("outside/file.txt"));
+        writeFile(root.filePath("tree/sub/a.txt"));
+        QVERIFY(QFile::link(root.filePath("outside"), root.filePath("tree/dirlink")));
+        QVERIFY(QFile::link(root.filePath("outside/file.txt"), root.filePath("tree/sub/filelink")));
+
+        MessageCapture capture;
+        QCOMPARE(Basics::removeRecursively(QFileInfo(root.filePath("tree"))), 0);
+        QVERIFY(debugLines(capture).isEmpty());
+        QVERIFY(!root.exists("tree"));
+        QVERIFY(QFileInfo::exists(root.filePath("outside/keep/precious.txt")));
+        QVERIFY(QFileInfo::exists(root.filePath("outside/file.txt")));
+
+        // A link given directly: the link goes, its target stays.
+        QVERIFY(QFile::link(root.filePath("outside"), root.filePath("toplink")));
+        QCOMPARE(Basics::removeRecursively(QFileInfo(root.filePath("toplink"))), 0);
+        QVERIFY(!QFileInfo(root.filePath("toplink")).isSymLink());
+        QVERIFY(QFileInfo::exists(root.filePath("outside/keep/precious.txt")));
+    }
+
+    void applicationFolderFromTheCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("folder");
+
+        const QString own = QCoreApplication::applicationDirPath();
+        QTest::newRow("no switch") << QStringList() << own;
+        QTest::newRow("quoted, blanks and backslash")
+            << QStringList{"-applicationFolder", "  \"D:\\Tools\\\"  "} << "D:\\Tools";
+        QTest::newRow("trailing slash") << QStringList{"-applicationFolder", "/opt/tool/"}
+                                        << "/opt/tool";
+        QTest::newRow("only one separator dropped")
+            << QStringList{"-applicationFolder", "/opt/tool//"} << "/opt/tool/";
+        QTest::newRow("switch last") << QStringList{"-applicationFolder"} << own;
+        QTest::newRow("blank argument") << QStringList{"-applicationFolder", "   "} << own;
+        QTest::newRow("other case ignored") << QStringList{"-applicationfolder", "/x"} << own;
+        QTest::newRow("first switch wins")
+            << QStringList{"-applicationFolder", "/a", "-applicationFolder", "/b"} << "/a";
+        QTest::newRow("quotes inside") << QStringList{"-applicationFolder", "/my \"tools\""}
+                                       << "/my tools";
+        QTest::newRow("relative kept") << QStringList{"-applicationFolder", "data"} << "data";
+    }
+    void applicationFolderFromTheCommandLine()
+    {
+        // The arguments belong to the application object: ask a fresh
+        // process of this program (see main()).
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, folder);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("BASICS_PRINT_APPLICATION_FOLDER", "1");
+        process.setProcessEnvironment(environment);
+        process.start(QCoreApplication::applicationFilePath(), arguments);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()), folder + "\n");
+    }
+};
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsSet("BASICS_PRINT_APPLICATION_FOLDER")) {
+        QCoreApplication application(argc, argv);
+        std::printf("%s\n", Basics::getApplicationFolder().toUtf8().constData());
+        return 0;
+    }
+    QApplication application(argc, argv);
+    TestBasicsPaths test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_basicspaths.moc"
