@@ -109,6 +109,13 @@ public:
     /// Similarity of two byte strings from 0.0 to 1.0 by their edit distance.
     static double fuzzyStringCompare(const std::string &a, const std::string &b);
 
+    // --- System information ---------------------------------------------------
+
+    /// The product version of the Windows executable or DLL \a path (from
+    /// its version resource) as four numbers joined by dots, or an empty text
+    /// when the file has none. Works on every platform.
+    static QString getProductVersion(const QString &path);
+
     // --- File dialogs with remembered directory ------------------------------
 
     /// The folder where the user last chose something in one of the dialogs

@@ -10,6 +10,10 @@ namespace Platform {
 namespace {
 OverrideSlot<VersionResources> s_override;
 
+// A version block is rarely more than a few KiB; anything far beyond is not
+// allocated.
+constexpr std::uint32_t MaxBlockSize = 16u << 20;
+
 constexpr char32_t Replacement = 0xFFFD;
 
 // Decodes one code point at \a p; invalid input yields U+FFFD and consumes
@@ -189,6 +193,17 @@ int PortableVersionFiles::utf8ToWide(const char *text, wchar_t *target, int capa
         return 0;
     std::memcpy(target, wide.data(), wide.size() * sizeof(wchar_t));
     return needed;
+}
+
+bool queryFixedFileInfo(const std::wstring &path, FixedFileInfo *info)
+{
+    VersionResources &resources = VersionResources::instance();
+    const std::uint32_t size = resources.blockSize(path);
+    if (size == 0 || size > MaxBlockSize)
+        return false;
+    std::vector<unsigned char> block(size, 0);
+    return resources.readBlock(path, size, block.data())
+           && resources.fixedFileInfo(block.data(), size, info);
 }
 
 } // namespace Platform

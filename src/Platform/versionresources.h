@@ -60,6 +60,12 @@ public:
     static VersionResources *install(VersionResources *scripted);
 };
 
+/// The fixed file information record of \a path through
+/// VersionResources::instance(): block size, block (never more than 16 MiB
+/// is allocated) and its root record, in the order of the version library's
+/// calls; false when any step fails.
+BASICSDLL_EXPORT bool queryFixedFileInfo(const std::wstring &path, FixedFileInfo *info);
+
 /// The portable implementation of the file calls on top of PeVersionReader
 /// (the system() one on Linux; on Windows the reference against which the
 /// tests hold the version library). Paths are converted to UTF-8 to open

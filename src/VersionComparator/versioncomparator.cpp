@@ -29,10 +29,6 @@ bool toLongLong(const std::string &piece, long long *value, std::size_t *used)
     return true;
 }
 
-// A version block is rarely more than a few KiB; anything far beyond is not
-// allocated.
-constexpr std::uint32_t MaxBlockSize = 16u << 20;
-
 // Builds a wide string from the UTF-8 conversion of the platform service:
 // first the needed length (terminator included), then the characters.
 bool utf8ToWide(const std::string &utf8, std::wstring *wide)
@@ -99,15 +95,8 @@ VersionComparator::CompareResult VersionComparator::compare(const QString &first
 
 QString VersionComparator::getFileVersion(const std::wstring &path)
 {
-    Platform::VersionResources &resources = Platform::VersionResources::instance();
-    const std::uint32_t size = resources.blockSize(path);
-    if (size == 0 || size > MaxBlockSize)
-        return InvalidVersion;
-    std::vector<unsigned char> block(size, 0);
-    if (!resources.readBlock(path, size, block.data()))
-        return InvalidVersion;
     Platform::FixedFileInfo info;
-    if (!resources.fixedFileInfo(block.data(), size, &info))
+    if (!Platform::queryFixedFileInfo(path, &info))
         return InvalidVersion;
     return QStringLiteral("%1.%2.%3.%4")
         .arg(info.fileVersionMS >> 16)

@@ -2,6 +2,7 @@
 // versions read from the PE test files (tests/Platform/pedata) and through a
 // scripted platform service.
 
+#include <Basics/basics.h>
 #include <VersionComparator/versioncomparator.h>
 
 #include "Platform/serviceoverride.h"
@@ -191,6 +192,19 @@ private slots:
         QCOMPARE(VersionComparator::getFileVersion(path.toStdString()), QStringLiteral("2.5.31.7"));
         QCOMPARE(VersionComparator::getFileVersion(path.toUtf8().constData()),
                  QStringLiteral("2.5.31.7"));
+    }
+
+    void productVersionsOfPeFiles()
+    {
+        // Basics::getProductVersion reads the same record, other fields.
+        QCOMPARE(Basics::getProductVersion(dataFile("versioned.exe")),
+                 QStringLiteral("4.0.65535.12"));
+        QCOMPARE(Basics::getProductVersion(dataFile("resources64.dll")),
+                 QStringLiteral("7.8.9.10"));
+        QVERIFY(Basics::getProductVersion(dataFile("unversioned.exe")).isEmpty());
+        QVERIFY(Basics::getProductVersion(dataFile("othername.dll")).isEmpty());
+        QVERIFY(Basics::getProductVersion(dataFile("no-such-file.dll")).isNull());
+        QVERIFY(Basics::getProductVersion(QString()).isNull());
     }
 
     void damagedAndMissingFiles()

@@ -6,11 +6,10 @@
 
 #include <VersionComparator/versioncomparator.h>
 
-#include "Platform/versionresources.h"
+#include <Basics/basics.h>
 
 #include <QFileInfo>
 
-#include <vector>
 
 namespace {
 
@@ -25,32 +24,18 @@ int runVersionCompare(const QStringList &arguments)
     return cli::Success;
 }
 
-// The fixed version record of FILE, or a failure message on stderr.
-bool readFixedInfo(const QString &command, const QString &file, Platform::FixedFileInfo *info)
+// A file's product version, or a failure message on stderr and an empty
+// text when the file is missing or has no readable version resource.
+QString productVersionOf(const QString &command, const QString &file)
 {
     if (!QFileInfo(file).isFile()) {
         cli::failure(command, file + QStringLiteral(": no such file"));
-        return false;
+        return QString();
     }
-    Platform::VersionResources &resources = Platform::VersionResources::instance();
-    const std::wstring path = file.toStdWString();
-    const std::uint32_t size = resources.blockSize(path);
-    std::vector<unsigned char> block(size);
-    if (size == 0 || !resources.readBlock(path, size, block.data())
-        || !resources.fixedFileInfo(block.data(), size, info)) {
+    const QString version = Basics::getProductVersion(file);
+    if (version.isEmpty())
         cli::failure(command, file + QStringLiteral(": no readable version resource"));
-        return false;
-    }
-    return true;
-}
-
-QString dotted(std::uint32_t mostSignificant, std::uint32_t leastSignificant)
-{
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(mostSignificant >> 16)
-        .arg(mostSignificant & 0xFFFFu)
-        .arg(leastSignificant >> 16)
-        .arg(leastSignificant & 0xFFFFu);
+    return version;
 }
 
 int runFileVersion(const QStringList &arguments)
@@ -58,10 +43,10 @@ int runFileVersion(const QStringList &arguments)
     const QString command = QStringLiteral("file-version");
     if (arguments.size() != 1)
         return cli::usageError(command, QStringLiteral("expects one file"));
-    Platform::FixedFileInfo info;
-    if (!readFixedInfo(command, arguments.first(), &info))
+    // A file without a version resource would read as 0.0.0.0, like a real
+    // version 0.0.0.0: tell the failure apart first.
+    if (productVersionOf(command, arguments.first()).isEmpty())
         return cli::Failure;
-    // The library's own reading, which a real 0.0.0.0 shares with failures.
     cli::out() << VersionComparator::getFileVersion(arguments.first()) << '\n';
     return cli::Success;
 }
@@ -71,10 +56,10 @@ int runProductVersion(const QStringList &arguments)
     const QString command = QStringLiteral("product-version");
     if (arguments.size() != 1)
         return cli::usageError(command, QStringLiteral("expects one file"));
-    Platform::FixedFileInfo info;
-    if (!readFixedInfo(command, arguments.first(), &info))
+    const QString version = productVersionOf(command, arguments.first());
+    if (version.isEmpty())
         return cli::Failure;
-    cli::out() << dotted(info.productVersionMS, info.productVersionLS) << '\n';
+    cli::out() << version << '\n';
     return cli::Success;
 }
 
