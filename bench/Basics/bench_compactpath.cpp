@@ -6,6 +6,7 @@
 #include <Basics/basics.h>
 
 #include "support/benchratio.h"
+#include "testsupport/compactpathreference.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,26 +32,6 @@ QList<int> widths(const QFont &font, const QString &path)
 {
     const int full = QFontMetrics(font).horizontalAdvance(path);
     return {full / 4, full / 2, full * 3 / 4};
-}
-
-QString oneCharacterAtATime(QString path, int maxWidth, const QFont &font)
-{
-    const QFontMetrics metrics(font);
-    if (metrics.horizontalAdvance(path) <= maxWidth)
-        return path;
-    const QFileInfo info(path);
-    QString dir = QDir::toNativeSeparators(info.absolutePath());
-    QString name = info.fileName();
-    const QString sep = QDir::separator();
-    while (metrics.horizontalAdvance(dir + "..." + sep + name) > maxWidth && !dir.isEmpty())
-        dir.chop(1);
-    path = dir + "..." + sep + name;
-    if (metrics.horizontalAdvance(path) > maxWidth) {
-        while (metrics.horizontalAdvance("..." + sep + name + "...") > maxWidth && name.size() > 1)
-            name.chop(1);
-        path = "..." + sep + name + "...";
-    }
-    return path;
 }
 
 void BM_CompactPath(benchmark::State &state)
@@ -87,7 +68,7 @@ void BM_OneCharacterAtATime(benchmark::State &state)
     const QList<int> sizes = widths(font, path);
     for (auto _ : state) {
         for (int width : sizes)
-            benchmark::DoNotOptimize(oneCharacterAtATime(path, width, font));
+            benchmark::DoNotOptimize(compactPathReference(path, width, font));
     }
     state.SetItemsProcessed(state.iterations() * sizes.size());
 }
@@ -105,7 +86,7 @@ int main(int argc, char **argv)
     const QFont font;
     const QString path = longPath();
     for (int width : widths(font, path)) {
-        if (Basics::compactPath(path, width, font) != oneCharacterAtATime(path, width, font)) {
+        if (Basics::compactPath(path, width, font) != compactPathReference(path, width, font)) {
             std::printf("compactPath differs from the one-character rule at width %d\n", width);
             return 1;
         }

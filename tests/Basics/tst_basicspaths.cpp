@@ -3,6 +3,8 @@
 // removing trees (links never followed) and the application folder.
 
 #include <Basics/basics.h>
+
+#include "testsupport/compactpathreference.h"
 #include <Output/mywarnings.h>
 
 #include "testsupport/messagecapture.h"
@@ -19,28 +21,6 @@
 #include <cstring>
 
 namespace {
-
-// The rule exactly as written: measure the whole candidate after every
-// removed character.
-QString compactPathReference(QString path, int maxWidth, const QFont &font)
-{
-    const QFontMetrics metrics(font);
-    if (metrics.horizontalAdvance(path) <= maxWidth)
-        return path;
-    const QFileInfo info(path);
-    QString dir = QDir::toNativeSeparators(info.absolutePath());
-    QString name = info.fileName();
-    const QString sep = QDir::separator();
-    while (metrics.horizontalAdvance(dir + "..." + sep + name) > maxWidth && !dir.isEmpty())
-        dir.chop(1);
-    path = dir + "..." + sep + name;
-    if (metrics.horizontalAdvance(path) > maxWidth) {
-        while (metrics.horizontalAdvance("..." + sep + name + "...") > maxWidth && name.size() > 1)
-            name.chop(1);
-        path = "..." + sep + name + "...";
-    }
-    return path;
-}
 
 void writeFile(const QString &path, const QByteArray &content = "x")
 {
