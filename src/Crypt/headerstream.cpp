@@ -2,6 +2,8 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include <QGuiApplication>
+#include <QMetaType>
 #include <QVariantHash>
 #include <QVariantList>
 
@@ -12,6 +14,28 @@ namespace {
 constexpr QDataStream::Version s_streamVersion = QDataStream::Qt_4_8; // 12
 
 bool readVariant(QDataStream &stream, QVariant *value, int depth);
+
+// Version 12 type ids of the GUI types (font to quaternion), and the id that
+// announces a type by name.
+constexpr quint32 s_firstGuiType = 64;
+constexpr quint32 s_lastGuiType = 86;
+constexpr quint32 s_namedType = 127;
+
+// Pixmaps, bitmaps, cursors and icons can only be made in a GUI
+// application; elsewhere the toolkit aborts the process when it reads one.
+// The stream is positioned after the null flag.
+bool readableHere(QDataStream &stream, quint32 type)
+{
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return true;
+    if (type == s_namedType) {
+        QByteArray name;
+        stream >> name;
+        const int id = name.isEmpty() ? 0 : QMetaType::type(name.constData());
+        return id < QMetaType::FirstGuiType || id > QMetaType::LastGuiType;
+    }
+    return type < s_firstGuiType || type > s_lastGuiType;
+}
 
 template <class Map>
 bool readEntries(QDataStream &stream, Map *map, int depth)
@@ -56,6 +80,8 @@ bool readVariant(QDataStream &stream, QVariant *value, int depth)
         return false;
 
     if (type != QVariant::List && type != QVariant::Map && type != QVariant::Hash) {
+        if (!readableHere(stream, type))
+            return false;
         device->seek(start);
         stream >> *value;
         return stream.status() == QDataStream::Ok;

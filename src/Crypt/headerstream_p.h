@@ -7,7 +7,9 @@
 //
 // Reading walks nested lists and maps itself, so that a forged stream
 // cannot nest deeper than s_maximumNesting and exhaust the stack; every
-// other value is read by the toolkit's own QVariant stream operator.
+// other value is read by the toolkit's own QVariant stream operator. Outside
+// a GUI application, GUI values (fonts, pixmaps, cursors, icons, ...) make
+// the map unreadable: the toolkit would abort the process reading them.
 
 #include <QByteArray>
 #include <QVariantMap>

@@ -283,6 +283,24 @@ void tst_CryptKernels::headerMapRejectsDamageAndDeepNesting()
                << QByteArray("NoSuchType");
     }
     QVERIFY(!readHeaderMap(unknown, &back));
+
+    // GUI values cannot be read without a GUI application (the toolkit
+    // would abort): by id and by name.
+    for (quint32 type : {64u, 65u, 69u, 73u, 74u, 86u}) {
+        QByteArray gui;
+        QDataStream stream(&gui, QIODevice::WriteOnly);
+        stream.setVersion(QDataStream::Qt_4_8);
+        stream << quint32(1) << QStringLiteral("g") << type << qint8(0) << QByteArray(64, '\0');
+        QVERIFY(!readHeaderMap(gui, &back));
+    }
+    QByteArray named;
+    {
+        QDataStream stream(&named, QIODevice::WriteOnly);
+        stream.setVersion(QDataStream::Qt_4_8);
+        stream << quint32(1) << QStringLiteral("g") << quint32(127) << qint8(0)
+               << QByteArray("QBitmap") << QByteArray(64, '\0');
+    }
+    QVERIFY(!readHeaderMap(named, &back));
     QVERIFY(!readHeaderMap(QByteArray::fromHex("ffffffff"), &back));
 }
 
