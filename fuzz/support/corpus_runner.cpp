@@ -32,8 +32,10 @@ int main(int argc, char **argv)
     if (LLVMFuzzerInitialize)
         LLVMFuzzerInitialize(&argc, &argv);
     int inputs = 0;
-    // An empty input is always worth one run.
-    LLVMFuzzerTestOneInput(nullptr, 0);
+    // An empty input is always worth one run; like libFuzzer, pass a valid
+    // pointer with it.
+    static const std::uint8_t nothing = 0;
+    LLVMFuzzerTestOneInput(&nothing, 0);
     for (int i = 1; i < argc; ++i) {
         const std::filesystem::path root(argv[i]);
         if (std::filesystem::is_directory(root)) {

@@ -3,9 +3,13 @@
 #include <QBuffer>
 #include <QDataStream>
 #include <QGuiApplication>
+#include <QByteArrayList>
 #include <QMetaType>
+#include <QStringList>
 #include <QVariantHash>
 #include <QVariantList>
+
+#include <functional>
 
 namespace CryptKernels {
 
@@ -15,26 +19,30 @@ constexpr QDataStream::Version s_streamVersion = QDataStream::Qt_4_8; // 12
 
 bool readVariant(QDataStream &stream, QVariant *value, int depth);
 
-// Version 12 type ids of the GUI types (font to quaternion), and the id that
-// announces a type by name.
-constexpr quint32 s_firstGuiType = 64;
-constexpr quint32 s_lastGuiType = 86;
+// Version 12 streams carry the type ids of their time; this is the id the
+// toolkit reads them as today (extended core types moved down, the GUI
+// types after the size policy moved by one).
 constexpr quint32 s_namedType = 127;
+
+int currentTypeId(quint32 streamed)
+{
+    if (streamed >= 128)
+        return int(streamed - 97);
+    if (streamed == 75)
+        return QMetaType::QSizePolicy;
+    if (streamed > 75 && streamed <= 86)
+        return int(streamed - 1);
+    return int(streamed);
+}
 
 // Pixmaps, bitmaps, cursors and icons can only be made in a GUI
 // application; elsewhere the toolkit aborts the process when it reads one.
-// The stream is positioned after the null flag.
-bool readableHere(QDataStream &stream, quint32 type)
+bool readableHere(int type)
 {
     if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         return true;
-    if (type == s_namedType) {
-        QByteArray name;
-        stream >> name;
-        const int id = name.isEmpty() ? 0 : QMetaType::type(name.constData());
-        return id < QMetaType::FirstGuiType || id > QMetaType::LastGuiType;
-    }
-    return type < s_firstGuiType || type > s_lastGuiType;
+    return (type < QMetaType::FirstGuiType || type > QMetaType::LastGuiType)
+           && type != QMetaType::QSizePolicy;
 }
 
 template <class Map>
@@ -53,63 +61,97 @@ bool readEntries(QDataStream &stream, Map *map, int depth)
     return stream.status() == QDataStream::Ok;
 }
 
-bool readList(QDataStream &stream, QVariantList *list, int depth)
+// Element by element: the toolkit's own list reading reserves the count
+// the stream claims, up to tens of gigabytes.
+template <class List, class Read>
+bool readList(QDataStream &stream, List *list, Read read)
 {
     quint32 count = 0;
     stream >> count;
     for (quint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
-        QVariant value;
-        if (!readVariant(stream, &value, depth))
+        typename List::value_type item;
+        if (!read(&item))
             return false;
-        list->append(value);
+        list->append(item);
     }
     return stream.status() == QDataStream::Ok;
 }
 
+template <class Container>
+bool readContainer(QVariant *value, bool isNull,
+                   const std::function<bool(Container *)> &read)
+{
+    Container container;
+    if (!read(&container))
+        return false;
+    // A null container is written as an empty one with the null flag.
+    *value = isNull && container.isEmpty() ? QVariant(QVariant::Type(qMetaTypeId<Container>()))
+                                           : QVariant::fromValue(container);
+    return true;
+}
+
 // A QVariant as the toolkit writes it at version 12: type id (quint32),
-// null flag (qint8), value. Lists and maps are the only values that hold
-// further values; they are read here, the rest by the toolkit.
+// null flag (qint8), for a named type its name, then the value. Containers
+// are read here (bounded in depth and allocation), the rest by the toolkit.
 bool readVariant(QDataStream &stream, QVariant *value, int depth)
 {
     QIODevice *device = stream.device();
     const qint64 start = device->pos();
-    quint32 type = 0;
+    quint32 streamed = 0;
     qint8 isNull = 0;
-    stream >> type >> isNull;
+    stream >> streamed >> isNull;
+    int type = currentTypeId(streamed);
+    if (streamed == s_namedType) {
+        QByteArray name;
+        stream >> name;
+        type = name.isEmpty() ? QMetaType::UnknownType : QMetaType::type(name.constData());
+    }
     if (stream.status() != QDataStream::Ok)
         return false;
 
-    if (type != QVariant::List && type != QVariant::Map && type != QVariant::Hash) {
-        if (!readableHere(stream, type))
+    const auto readString = [&stream](QString *s) {
+        stream >> *s;
+        return stream.status() == QDataStream::Ok;
+    };
+    const auto readBytes = [&stream](QByteArray *b) {
+        stream >> *b;
+        return stream.status() == QDataStream::Ok;
+    };
+    const auto readValue = [&stream, depth](QVariant *v) { return readVariant(stream, v, depth + 1); };
+    switch (type) {
+    case QMetaType::QStringList:
+        return readContainer<QStringList>(value, isNull, [&](QStringList *list) {
+            return readList(stream, list, readString);
+        });
+    case QMetaType::QByteArrayList:
+        return readContainer<QByteArrayList>(value, isNull, [&](QByteArrayList *list) {
+            return readList(stream, list, readBytes);
+        });
+    case QMetaType::QVariantList:
+    case QMetaType::QVariantMap:
+    case QMetaType::QVariantHash:
+        break;
+    default:
+        if (!readableHere(type))
             return false;
         device->seek(start);
         stream >> *value;
         return stream.status() == QDataStream::Ok;
     }
+
     if (depth >= s_maximumNesting)
         return false;
-
-    bool ok = false;
-    bool empty = false;
-    if (type == QVariant::List) {
-        QVariantList list;
-        ok = readList(stream, &list, depth + 1);
-        empty = list.isEmpty();
-        *value = list;
-    } else if (type == QVariant::Map) {
-        QVariantMap map;
-        ok = readEntries(stream, &map, depth + 1);
-        empty = map.isEmpty();
-        *value = map;
-    } else {
-        QVariantHash hash;
-        ok = readEntries(stream, &hash, depth + 1);
-        empty = hash.isEmpty();
-        *value = hash;
-    }
-    if (ok && isNull && empty)
-        *value = QVariant(QVariant::Type(type)); // a null container, as written
-    return ok;
+    if (type == QMetaType::QVariantList)
+        return readContainer<QVariantList>(value, isNull, [&](QVariantList *list) {
+            return readList(stream, list, readValue);
+        });
+    if (type == QMetaType::QVariantMap)
+        return readContainer<QVariantMap>(value, isNull, [&](QVariantMap *map) {
+            return readEntries(stream, map, depth + 1);
+        });
+    return readContainer<QVariantHash>(value, isNull, [&](QVariantHash *hash) {
+        return readEntries(stream, hash, depth + 1);
+    });
 }
 
 } // namespace

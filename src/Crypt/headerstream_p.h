@@ -5,9 +5,10 @@
 // key (QString) and value (QVariant) of each entry from the greatest key to
 // the smallest.
 //
-// Reading walks nested lists and maps itself, so that a forged stream
-// cannot nest deeper than s_maximumNesting and exhaust the stack; every
-// other value is read by the toolkit's own QVariant stream operator. Outside
+// Reading walks lists and maps itself, so that a forged stream cannot nest
+// deeper than s_maximumNesting and exhaust the stack, nor make a list
+// reserve the element count it claims (the toolkit's list reading does);
+// every other value is read by the toolkit's own QVariant stream operator. Outside
 // a GUI application, GUI values (fonts, pixmaps, cursors, icons, ...) make
 // the map unreadable: the toolkit would abort the process reading them.
 

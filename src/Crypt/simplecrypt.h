@@ -49,19 +49,20 @@
 class BASICSDLL_EXPORT SimpleCrypt
 {
 public:
-    enum CompressionPolicy {
+    // Fixed underlying types: any int may be stored (and behaves as documented).
+    enum CompressionPolicy : int {
         CompressIfSmaller = 0, ///< keep the compressed body only if strictly shorter
         CompressAlways = 1,
         CompressNever = 2 ///< also any value other than 0 and 1
     };
 
-    enum IntegrityMode {
+    enum IntegrityMode : int {
         NoIntegrity = 0, ///< also any value other than 1 and 2
         ChecksumIntegrity = 1, ///< CRC-16 (qChecksum)
         HashIntegrity = 2 ///< SHA-1
     };
 
-    enum Error {
+    enum Error : int {
         NoError = 0,
         NoKeyError = 1, ///< no key set
         VersionError = 2, ///< not a version 3 cyphertext

@@ -286,7 +286,8 @@ void tst_CryptKernels::headerMapRejectsDamageAndDeepNesting()
 
     // GUI values cannot be read without a GUI application (the toolkit
     // would abort): by id and by name.
-    for (quint32 type : {64u, 65u, 69u, 73u, 74u, 86u}) {
+    // 174 is an old extended id that reads as a GUI type today.
+    for (quint32 type : {64u, 65u, 69u, 73u, 74u, 86u, 174u}) {
         QByteArray gui;
         QDataStream stream(&gui, QIODevice::WriteOnly);
         stream.setVersion(QDataStream::Qt_4_8);
@@ -301,6 +302,26 @@ void tst_CryptKernels::headerMapRejectsDamageAndDeepNesting()
                << QByteArray("QBitmap") << QByteArray(64, '\0');
     }
     QVERIFY(!readHeaderMap(named, &back));
+
+    // Lists that claim two billion elements: read element by element, so
+    // they fail at the end of the data instead of reserving gigabytes.
+    for (const QByteArray &type : {QByteArray("11"), QByteArray("49"), QByteArray("QStringList")}) {
+        QByteArray huge;
+        QDataStream stream(&huge, QIODevice::WriteOnly);
+        stream.setVersion(QDataStream::Qt_4_8);
+        stream << quint32(1) << QStringLiteral("list");
+        if (type.startsWith('Q'))
+            stream << quint32(127) << qint8(0) << type;
+        else
+            stream << type.toUInt() << qint8(0);
+        stream << quint32(0x7FFFFFFF) << QByteArray("one") << QByteArray("two");
+        QVERIFY2(!readHeaderMap(huge, &back), type.constData());
+    }
+    QVariantMap lists{{QStringLiteral("s"), QStringList{QStringLiteral("a"), QString()}},
+                      {QStringLiteral("b"), QVariant::fromValue(QByteArrayList{"x", "yz"})},
+                      {QStringLiteral("n"), QVariant(QVariant::StringList)}};
+    QVERIFY(readHeaderMap(writeHeaderMap(lists), &back));
+    QCOMPARE(back, lists);
     QVERIFY(!readHeaderMap(QByteArray::fromHex("ffffffff"), &back));
 }
 
