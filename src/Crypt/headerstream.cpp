@@ -26,13 +26,15 @@ constexpr quint32 s_namedType = 127;
 
 int currentTypeId(quint32 streamed)
 {
+    quint32 id = streamed;
     if (streamed >= 128)
-        return int(streamed - 97);
-    if (streamed == 75)
-        return QMetaType::QSizePolicy;
-    if (streamed > 75 && streamed <= 86)
-        return int(streamed - 1);
-    return int(streamed);
+        id = streamed - 97;
+    else if (streamed == 75)
+        id = QMetaType::QSizePolicy;
+    else if (streamed > 75 && streamed <= 86)
+        id = streamed - 1;
+    // A variant keeps its type in 30 bits: a huge id is read as its low bits.
+    return int(id & 0x3FFFFFFF);
 }
 
 // Pixmaps, bitmaps, cursors and icons can only be made in a GUI
