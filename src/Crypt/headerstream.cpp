@@ -94,7 +94,8 @@ bool readContainer(QVariant *value, bool isNull,
 
 // A QVariant as the toolkit writes it at version 12: type id (quint32),
 // null flag (qint8), for a named type its name, then the value. Containers
-// are read here (bounded in depth and allocation), the rest by the toolkit.
+// and variants held in a variant are read here (bounded in depth and
+// allocation), the rest by the toolkit.
 bool readVariant(QDataStream &stream, QVariant *value, int depth)
 {
     QIODevice *device = stream.device();
@@ -129,6 +130,7 @@ bool readVariant(QDataStream &stream, QVariant *value, int depth)
         return readContainer<QByteArrayList>(value, isNull, [&](QByteArrayList *list) {
             return readList(stream, list, readBytes);
         });
+    case QMetaType::QVariant: // a variant holding a variant
     case QMetaType::QVariantList:
     case QMetaType::QVariantMap:
     case QMetaType::QVariantHash:
@@ -143,6 +145,13 @@ bool readVariant(QDataStream &stream, QVariant *value, int depth)
 
     if (depth >= s_maximumNesting)
         return false;
+    if (type == QMetaType::QVariant) {
+        QVariant inner;
+        if (!readVariant(stream, &inner, depth + 1))
+            return false;
+        *value = QVariant(QMetaType::QVariant, &inner);
+        return true;
+    }
     if (type == QMetaType::QVariantList)
         return readContainer<QVariantList>(value, isNull, [&](QVariantList *list) {
             return readList(stream, list, readValue);

@@ -319,9 +319,19 @@ void tst_CryptKernels::headerMapRejectsDamageAndDeepNesting()
         stream << quint32(0x7FFFFFFF) << QByteArray("one") << QByteArray("two");
         QVERIFY2(!readHeaderMap(huge, &back), type.constData());
     }
+    QByteArray wrapped; // a variant (old id 138) holding such a list
+    {
+        QDataStream stream(&wrapped, QIODevice::WriteOnly);
+        stream.setVersion(QDataStream::Qt_4_8);
+        stream << quint32(1) << QStringLiteral("v") << quint32(138) << qint8(0)
+               << quint32(QVariant::List) << qint8(0) << quint32(0x7FFFFFFF) << QVariant(1);
+    }
+    QVERIFY(!readHeaderMap(wrapped, &back));
+    const QVariant inner(QStringList{QStringLiteral("i")});
     QVariantMap lists{{QStringLiteral("s"), QStringList{QStringLiteral("a"), QString()}},
                       {QStringLiteral("b"), QVariant::fromValue(QByteArrayList{"x", "yz"})},
-                      {QStringLiteral("n"), QVariant(QVariant::StringList)}};
+                      {QStringLiteral("n"), QVariant(QVariant::StringList)},
+                      {QStringLiteral("v"), QVariant(QMetaType::QVariant, &inner)}};
     QVERIFY(readHeaderMap(writeHeaderMap(lists), &back));
     QCOMPARE(back, lists);
     QVERIFY(!readHeaderMap(QByteArray::fromHex("ffffffff"), &back));
