@@ -1,0 +1,350 @@
+// XSimpleCrypt: blob layout, header blocks and the stored key, passphrase
+// and master key derivation, error codes and texts, and damaged blobs.
+
+#include <Crypt/xsimplecrypt.h>
+
+#include "testsupport/messagecapture.h"
+
+#include <QDataStream>
+#include <QtTest>
+
+namespace {
+
+constexpr quint64 s_master = Q_UINT64_C(0x57EAFE7E9F12DC80);
+constexpr quint64 s_key = Q_UINT64_C(0x0123456789ABCDEF);
+
+const QByteArray s_data("Lens data: R1 = 25.4 mm, R2 = -31.2 mm, d = 4 mm");
+
+QByteArray dataPart(const QByteArray &blob)
+{
+    const int end = blob.indexOf(XSimpleCrypt::m_headerEndTag);
+    return end < 0 ? blob : blob.mid(end + 9);
+}
+
+// A header block whose content is \a headerBytes, made like the library's.
+QByteArray headerBlock(const QByteArray &headerBytes, quint64 master = s_master)
+{
+    SimpleCrypt cypher(master);
+    cypher.setCompressionPolicy(SimpleCrypt::CompressAlways);
+    cypher.setIntegrityMode(SimpleCrypt::HashIntegrity);
+    return "<HEADER>" + cypher.encryptToByteArray(headerBytes) + "</HEADER>";
+}
+
+} // namespace
+
+class tst_XSimpleCrypt : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void defaultsConstantsAndErrorTexts();
+    void blobLayoutWithoutHeader();
+    void headerBlockFormat();
+    void storedKeyTravelsWithTheBlob();
+    void wrongMasterKey();
+    void passphrases();
+    void getHeaderCutsTheBlock();
+    void emptyInputAndMissingMasterKey();
+    void damagedBlobs();
+};
+
+void tst_XSimpleCrypt::defaultsConstantsAndErrorTexts()
+{
+    XSimpleCrypt crypt(s_master);
+    QCOMPARE(crypt.masterKey(), s_master);
+    QVERIFY(!crypt.keyIsSet());
+    QVERIFY(crypt.header().isEmpty());
+    QVERIFY(crypt.prependIdentifier());
+    QCOMPARE(crypt.lastError(), 0);
+    QCOMPARE(crypt.compressionPolicy(), SimpleCrypt::CompressIfSmaller);
+    QCOMPARE(crypt.integrityMode(), SimpleCrypt::ChecksumIntegrity);
+    QVERIFY(crypt.randomByte());
+
+    QCOMPARE(QByteArray(XSimpleCrypt::m_headerStartTag), QByteArray("<HEADER>"));
+    QCOMPARE(QByteArray(XSimpleCrypt::m_headerEndTag), QByteArray("</HEADER>"));
+    QCOMPARE(QByteArray(XSimpleCrypt::m_identifier), QByteArray("encrypted"));
+
+    const QStringList texts{QStringLiteral("No Error"), QStringLiteral("Encryption key has not set"),
+                            QStringLiteral("Unknown version"), QStringLiteral("Integrity failed"),
+                            QStringLiteral("Master key not set"),
+                            QStringLiteral("No data to encrypt/decrypt")};
+    for (int code = 0; code < texts.size(); ++code)
+        QCOMPARE(XSimpleCrypt::errorString(code), texts[code]);
+    QCOMPARE(XSimpleCrypt::errorString(6), QStringLiteral("Unknown error"));
+    QCOMPARE(XSimpleCrypt::errorString(-1), QStringLiteral("Unknown error"));
+    QCOMPARE(crypt.lastErrorString(), QStringLiteral("No Error"));
+}
+
+void tst_XSimpleCrypt::blobLayoutWithoutHeader()
+{
+    XSimpleCrypt crypt(s_master);
+    crypt.setKey(s_key);
+    crypt.setRandomByte(false);
+    SimpleCrypt plain(s_key);
+    plain.setRandomByte(false);
+
+    const QByteArray blob = crypt.encryptToByteArray(s_data);
+    QCOMPARE(crypt.lastError(), 0);
+    QCOMPARE(blob, "encrypted" + plain.encryptToByteArray(s_data));
+    crypt.setPrependIdentifier(false);
+    QCOMPARE(crypt.encryptToByteArray(s_data), plain.encryptToByteArray(s_data));
+
+    // Decryption takes a plain cyphertext too, marker or not.
+    XSimpleCrypt reader(s_master);
+    reader.setKey(s_key);
+    QCOMPARE(reader.decryptToByteArray(plain.encryptToByteArray(s_data)), s_data);
+    QCOMPARE(reader.decryptToByteArray(blob), s_data);
+    QCOMPARE(reader.lastError(), 0);
+}
+
+void tst_XSimpleCrypt::headerBlockFormat()
+{
+    XSimpleCrypt crypt(s_master);
+    crypt.setKey(s_key);
+    QVariantMap header{{QStringLiteral("Author"), QStringLiteral("Zo\u00eb")},
+                       {QStringLiteral("Count"), 3},
+                       {QStringLiteral("Tags"), QStringList{QStringLiteral("a"), QStringLiteral("b")}}};
+    crypt.setHeader(header);
+    const QByteArray blob = crypt.encryptToByteArray(s_data);
+    QVERIFY(blob.startsWith("encrypted<HEADER>"));
+    const int end = blob.indexOf("</HEADER>");
+    QVERIFY(end > 0);
+
+    // The block is a cyphertext under the master key: compressed and hashed.
+    const QByteArray block = blob.mid(17, end - 17);
+    QCOMPARE(int(block[1]), 1 | 4);
+    SimpleCrypt master(s_master);
+    const QByteArray bytes = master.decryptToByteArray(block);
+    QCOMPARE(master.errorCode(), SimpleCrypt::NoError);
+
+    // Version 12 data stream, greatest key first.
+    QByteArray expected;
+    {
+        QDataStream stream(&expected, QIODevice::WriteOnly);
+        stream.setVersion(12);
+        stream << quint32(3);
+        stream << QStringLiteral("Tags") << header.value(QStringLiteral("Tags"));
+        stream << QStringLiteral("Count") << header.value(QStringLiteral("Count"));
+        stream << QStringLiteral("Author") << header.value(QStringLiteral("Author"));
+    }
+    QCOMPARE(bytes.toHex(), expected.toHex());
+
+    // The data part is an ordinary cyphertext under the data key.
+    SimpleCrypt data(s_key);
+    QCOMPARE(data.decryptToByteArray(dataPart(blob)), s_data);
+
+    XSimpleCrypt reader(s_master);
+    reader.setKey(s_key);
+    QVariantMap read;
+    QCOMPARE(reader.decryptToByteArray(blob, &read), s_data);
+    QCOMPARE(read, header);
+    QVERIFY(reader.header().isEmpty()); // decryption never changes the object's header
+    QCOMPARE(crypt.header(), header);
+    crypt.clearHeader();
+    QVERIFY(crypt.header().isEmpty());
+    QVERIFY(!crypt.encryptToByteArray(s_data).contains("<HEADER>"));
+}
+
+void tst_XSimpleCrypt::storedKeyTravelsWithTheBlob()
+{
+    XSimpleCrypt writer(s_master);
+    writer.setKey(s_key);
+    const QByteArray blob = writer.encryptToByteArray(s_data, true);
+    QCOMPARE(writer.header(), (QVariantMap{{QStringLiteral("Key"), QVariant(s_key)}}));
+    QCOMPARE(writer.header().value(QStringLiteral("Key")).type(), QVariant::ULongLong);
+
+    XSimpleCrypt reader(s_master);
+    QVariantMap header;
+    QCOMPARE(reader.decryptToByteArray(blob, &header), s_data);
+    QCOMPARE(reader.lastError(), 0);
+    QCOMPARE(header.value(QStringLiteral("Key")).toULongLong(), s_key);
+    QVERIFY(reader.keyIsSet());
+    QCOMPARE(reader.key(), s_key); // the stored key stays
+
+    // The stored key replaces the reader's own one; a stored 0 does not.
+    XSimpleCrypt other(s_master);
+    other.setKey(Q_UINT64_C(77));
+    QCOMPARE(other.decryptToByteArray(blob), s_data);
+    QCOMPARE(other.key(), s_key);
+    XSimpleCrypt zeroWriter(s_master);
+    zeroWriter.setKey(0);
+    const QByteArray zeroBlob = zeroWriter.encryptToByteArray(s_data, true);
+    XSimpleCrypt zeroReader(s_master);
+    zeroReader.setKey(Q_UINT64_C(5));
+    QVERIFY(zeroReader.decryptToByteArray(zeroBlob).isEmpty());
+    QCOMPARE(zeroReader.key(), quint64(5));
+    QCOMPARE(zeroReader.lastError(), int(XSimpleCrypt::IntegrityError));
+}
+
+void tst_XSimpleCrypt::wrongMasterKey()
+{
+    XSimpleCrypt writer(s_master);
+    writer.setKey(s_key);
+    writer.setHeader({{QStringLiteral("A"), 1}});
+    const QByteArray blob = writer.encryptToByteArray(s_data, true);
+
+    MessageCapture capture;
+    XSimpleCrypt stranger(s_master + 1);
+    QVariantMap header{{QStringLiteral("stale"), 1}};
+    QVERIFY(stranger.decryptToByteArray(blob, &header).isEmpty());
+    QVERIFY(header.isEmpty());
+    QCOMPARE(stranger.lastError(), int(XSimpleCrypt::NoKeyError));
+    QCOMPARE(stranger.lastErrorString(), QStringLiteral("Encryption key has not set"));
+    QVERIFY(capture.texts().contains(QStringLiteral("No key set. ")));
+
+    stranger.setKey(s_key + 1);
+    QVERIFY(stranger.decryptToByteArray(blob).isEmpty());
+    QCOMPARE(stranger.lastError(), int(XSimpleCrypt::IntegrityError));
+    QCOMPARE(stranger.lastErrorString(), QStringLiteral("Integrity failed"));
+    // With the right data key the data is readable without the header.
+    stranger.setKey(s_key);
+    QCOMPARE(stranger.decryptToByteArray(blob), s_data);
+}
+
+void tst_XSimpleCrypt::passphrases()
+{
+    // Known answers from the independent implementation in crypt_interop.py;
+    // the master key pins the library's salt.
+    QCOMPARE(XSimpleCrypt::generateMasterKeyFromPassphrase(QStringLiteral("Optik")), s_master);
+    XSimpleCrypt crypt(s_key);
+    QCOMPARE(crypt.generateKeyFromPassphrase(QStringLiteral("Linse")),
+             Q_UINT64_C(0x6fa964c9bcc1efd4));
+    // Beyond Latin-1 a character counts as '?'.
+    QCOMPARE(crypt.generateKeyFromPassphrase(QStringLiteral("\u00e4\u20ac")),
+             Q_UINT64_C(0xd4ee6159eb0b6ce2));
+    QCOMPARE(crypt.generateKeyFromPassphrase(QStringLiteral("\u00e4?")),
+             Q_UINT64_C(0xd4ee6159eb0b6ce2));
+    QCOMPARE(crypt.generateKeyFromPassphrase(QString()), s_key);
+
+    crypt.setKey(QStringLiteral("Linse"));
+    QCOMPARE(crypt.key(), Q_UINT64_C(0x6fa964c9bcc1efd4));
+
+    XSimpleCrypt noMaster(0);
+    QCOMPARE(noMaster.generateKeyFromPassphrase(QStringLiteral("Linse")), quint64(0));
+    noMaster.setKey(QStringLiteral("Linse"));
+    QVERIFY(!noMaster.keyIsSet());
+    noMaster.setKey(Q_UINT64_C(9));
+    noMaster.setKey(QStringLiteral("anything"));
+    QCOMPARE(noMaster.key(), quint64(9));
+}
+
+void tst_XSimpleCrypt::getHeaderCutsTheBlock()
+{
+    XSimpleCrypt crypt(s_master);
+    crypt.setKey(s_key);
+    crypt.setHeader({{QStringLiteral("Name"), QStringLiteral("doublet")}});
+    const QByteArray blob = crypt.encryptToByteArray(s_data);
+
+    QByteArray kept = blob;
+    QCOMPARE(crypt.getHeader(kept, false).value(QStringLiteral("Name")).toString(),
+             QStringLiteral("doublet"));
+    QCOMPARE(kept, blob);
+    QByteArray cut = blob;
+    QCOMPARE(crypt.getHeader(cut, true).size(), 1);
+    QCOMPARE(cut, "encrypted" + dataPart(blob));
+    QByteArray without = dataPart(blob);
+    QVERIFY(crypt.getHeader(without, true).isEmpty());
+    QCOMPARE(without, dataPart(blob));
+    QByteArray empty;
+    QVERIFY(crypt.getHeader(empty, true).isEmpty());
+
+    // A block that cannot be read is cut out all the same.
+    XSimpleCrypt stranger(s_master ^ 1);
+    QByteArray foreign = blob;
+    QVERIFY(stranger.getHeader(foreign, true).isEmpty());
+    QCOMPARE(foreign, "encrypted" + dataPart(blob));
+    // End tag ahead of the start tag: no block.
+    QByteArray reversed = "</HEADER>" + dataPart(blob) + "<HEADER>";
+    const QByteArray before = reversed;
+    QVERIFY(crypt.getHeader(reversed, true).isEmpty());
+    QCOMPARE(reversed, before);
+}
+
+void tst_XSimpleCrypt::emptyInputAndMissingMasterKey()
+{
+    XSimpleCrypt noMaster(0);
+    noMaster.setKey(s_key);
+    QVERIFY(noMaster.encryptToByteArray(QByteArray()).isEmpty());
+    QCOMPARE(noMaster.lastError(), int(XSimpleCrypt::NoDataError));
+    QCOMPARE(noMaster.lastErrorString(), QStringLiteral("No data to encrypt/decrypt"));
+    QVERIFY(noMaster.decryptToByteArray(QByteArray()).isEmpty());
+    QCOMPARE(noMaster.lastError(), int(XSimpleCrypt::NoDataError));
+    QVERIFY(noMaster.encryptToByteArray(s_data).isEmpty());
+    QCOMPARE(noMaster.lastError(), int(XSimpleCrypt::NoMasterKeyError));
+    QCOMPARE(noMaster.lastErrorString(), QStringLiteral("Master key not set"));
+    QVERIFY(noMaster.decryptToByteArray(QByteArray("encrypted")).isEmpty());
+    QCOMPARE(noMaster.lastError(), int(XSimpleCrypt::NoMasterKeyError));
+
+    XSimpleCrypt noKey(s_master);
+    MessageCapture capture;
+    QVERIFY(noKey.encryptToByteArray(s_data).isEmpty());
+    QCOMPARE(noKey.lastError(), int(XSimpleCrypt::NoKeyError));
+    QCOMPARE(capture.texts(), QStringList{QStringLiteral("No key set. ")});
+}
+
+void tst_XSimpleCrypt::damagedBlobs()
+{
+    XSimpleCrypt writer(s_master);
+    writer.setKey(s_key);
+    writer.setHeader({{QStringLiteral("A"), QStringLiteral("b")}});
+    const QByteArray blob = writer.encryptToByteArray(s_data);
+    XSimpleCrypt reader(s_master);
+    reader.setKey(s_key);
+    MessageCapture capture;
+
+    // A damaged header block is no error: empty header, data decrypted.
+    for (int offset : {17 + 0, 17 + 1, 17 + 2, 17 + 10, blob.indexOf("</HEADER>") - 1}) {
+        QByteArray damaged = blob;
+        damaged[offset] = char(damaged[offset] ^ 0x04);
+        QVariantMap header{{QStringLiteral("stale"), 1}};
+        QCOMPARE(reader.decryptToByteArray(damaged, &header), s_data);
+        QVERIFY(header.isEmpty());
+        QCOMPARE(reader.lastError(), 0);
+    }
+    // A header block whose content is no map, or nests too deeply.
+    QByteArray deep;
+    {
+        QDataStream stream(&deep, QIODevice::WriteOnly);
+        stream.setVersion(12);
+        stream << quint32(1) << QStringLiteral("deep");
+        for (int i = 0; i < 100000; ++i)
+            stream << quint32(QVariant::List) << qint8(0) << quint32(1);
+    }
+    for (const QByteArray &content : {QByteArray("\x00\x00\x00\x05", 4), QByteArray("xy"), deep}) {
+        QVariantMap header{{QStringLiteral("stale"), 1}};
+        const QByteArray forged = "encrypted" + headerBlock(content) + dataPart(blob);
+        QCOMPARE(reader.decryptToByteArray(forged, &header), s_data);
+        QVERIFY(header.isEmpty());
+    }
+
+    // Damage in the data part: the data cypher's error.
+    QByteArray data = blob;
+    data[data.size() - 1] = char(data[data.size() - 1] ^ 0x80);
+    QVERIFY(reader.decryptToByteArray(data).isEmpty());
+    QCOMPARE(reader.lastError(), int(XSimpleCrypt::IntegrityError));
+    QByteArray version = blob;
+    version[blob.indexOf("</HEADER>") + 9] = 4;
+    QVERIFY(reader.decryptToByteArray(version).isEmpty());
+    QCOMPARE(reader.lastError(), int(XSimpleCrypt::VersionError));
+    QCOMPARE(reader.lastErrorString(), QStringLiteral("Unknown version"));
+    // A missing end tag leaves the block in front of the data: no cyphertext.
+    QByteArray noEnd = blob;
+    noEnd.replace("</HEADER>", "</HEADEX>");
+    QVERIFY(reader.decryptToByteArray(noEnd).isEmpty());
+    QCOMPARE(reader.lastError(), int(XSimpleCrypt::VersionError));
+
+    // Blobs cut short never pass as decrypted, whatever the last error was.
+    QCOMPARE(reader.decryptToByteArray(blob), s_data);
+    QVERIFY(reader.decryptToByteArray(QByteArray("encrypted")).isEmpty());
+    QCOMPARE(reader.lastError(), int(XSimpleCrypt::NoDataError));
+    QVERIFY(reader.decryptToByteArray(blob.left(blob.indexOf("</HEADER>") + 9)).isEmpty());
+    QCOMPARE(reader.lastError(), int(XSimpleCrypt::NoDataError));
+    QCOMPARE(reader.decryptToByteArray(blob), s_data);
+    QVERIFY(reader.decryptToByteArray(blob.left(blob.indexOf("</HEADER>") + 11)).isEmpty());
+    QCOMPARE(reader.lastError(), int(XSimpleCrypt::VersionError));
+    for (int size = 1; size < blob.size(); ++size)
+        QVERIFY(reader.decryptToByteArray(blob.left(size)).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(tst_XSimpleCrypt)
+#include "tst_xsimplecrypt.moc"
