@@ -1,10 +1,8 @@
 // Typed XML files of a QVariantMap: the exact file layout, round trips of
-// every type, the forgiving reading rules, the German error texts, and that
-// a failed write never damages the file that was there before.
+// every type, the forgiving reading rules and the German error texts. The
+// atomic replacement of files is tested in tst_variantmapxmlwrite.cpp.
 
 #include <Basics/basics.h>
-
-#include "scratchfilesystem.h"
 
 #include <QDataStream>
 #include <QFile>
