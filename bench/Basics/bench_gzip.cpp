@@ -6,6 +6,7 @@
 #include <Basics/basics.h>
 
 #include "support/benchratio.h"
+#include "testsupport/randombytes.h"
 
 #include <QRandomGenerator>
 
@@ -38,13 +39,7 @@ const QByteArray &prose()
 // its stream decodes within twice its own size.
 const QByteArray &base64Text()
 {
-    static const QByteArray text = [] {
-        QRandomGenerator generator(1);
-        QByteArray random(MiB * 3 / 4, Qt::Uninitialized);
-        for (char &byte : random)
-            byte = char(generator.bounded(256));
-        return random.toBase64().left(MiB);
-    }();
+    static const QByteArray text = randomBytes(MiB * 3 / 4, 1).toBase64().left(MiB);
     return text;
 }
 

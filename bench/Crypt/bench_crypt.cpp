@@ -7,6 +7,7 @@
 
 #include "Crypt/cryptkernels_p.h"
 #include "support/benchratio.h"
+#include "testsupport/randombytes.h"
 
 #include <QRandomGenerator>
 
@@ -23,13 +24,7 @@ constexpr quint64 s_key = Q_UINT64_C(0x0C2AD4A4ACB9F023);
 
 const QByteArray &noise()
 {
-    static const QByteArray data = [] {
-        QRandomGenerator random(1);
-        QByteArray bytes(s_size, Qt::Uninitialized);
-        for (char &c : bytes)
-            c = char(random.bounded(256));
-        return bytes;
-    }();
+    static const QByteArray data = randomBytes(s_size, 1);
     return data;
 }
 

@@ -3,21 +3,14 @@
 
 #include <Basics/basics.h>
 
+#include "testsupport/randombytes.h"
+
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QtTest>
 
 namespace {
-
-QByteArray randomBytes(int size, quint32 seed)
-{
-    QRandomGenerator generator(seed);
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &byte : bytes)
-        byte = char(generator.bounded(256));
-    return bytes;
-}
 
 // Text that compresses to a bit less than half: Base64 of random bytes.
 QByteArray modestlyCompressible(int size)

@@ -5,6 +5,7 @@
 #include "Crypt/boundeduncompress_p.h"
 #include "Crypt/cryptkernels_p.h"
 #include "Crypt/headerstream_p.h"
+#include "testsupport/randombytes.h"
 
 #include <QRandomGenerator>
 #include <QtEndian>
@@ -178,9 +179,7 @@ void tst_CryptKernels::boundedUncompressMatchesQUncompress()
     QByteArray text;
     for (int i = 0; i < 3000; ++i)
         text += QByteArray::number(random.bounded(50)) + " lens surface ";
-    QByteArray noise(5000, Qt::Uninitialized);
-    for (char &c : noise)
-        c = char(random.bounded(256));
+    const QByteArray noise = randomBytes(5000, 8);
     const QByteArray zeros(300000, '\0'); // compresses far beyond 16:1
 
     for (const QByteArray &data : {QByteArray(), QByteArray("x"), text, noise, zeros}) {

@@ -5,6 +5,7 @@
 #include <Crypt/simplecrypt.h>
 
 #include "testsupport/messagecapture.h"
+#include "testsupport/randombytes.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -51,15 +52,6 @@ QByteArray repetitive()
     QByteArray data;
     for (int i = 0; i < 400; ++i)
         data += "radius 12.5 mm, thickness 3 mm; ";
-    return data;
-}
-
-QByteArray noise(int size, quint32 seed)
-{
-    QRandomGenerator random(seed);
-    QByteArray data(size, Qt::Uninitialized);
-    for (char &c : data)
-        c = char(random.bounded(256));
     return data;
 }
 
@@ -175,7 +167,7 @@ void tst_SimpleCrypt::compressionPolicies()
 {
     SimpleCrypt crypt(s_key);
     const QByteArray text = repetitive();
-    const QByteArray random = noise(500, 1);
+    const QByteArray random = randomBytes(500, 1);
     const auto flags = [&](const QByteArray &data) {
         const QByteArray cypher = crypt.encryptToByteArray(data);
         SimpleCrypt reader(s_key);
@@ -273,7 +265,7 @@ void tst_SimpleCrypt::largePayloadRoundTrip()
 {
     // Lengths around the vector widths and an odd large one, every mode.
     for (int size : {15, 16, 17, 31, 33, 127, 129, 1000, 65537, 1048576 + 3}) {
-        const QByteArray data = noise(size, quint32(size));
+        const QByteArray data = randomBytes(size, quint32(size));
         for (int mode = 0; mode < 3; ++mode) {
             SimpleCrypt crypt(s_key ^ quint64(size));
             crypt.setCompressionPolicy(SimpleCrypt::CompressNever);
@@ -286,7 +278,7 @@ void tst_SimpleCrypt::largePayloadRoundTrip()
 
 void tst_SimpleCrypt::everyBitFlipIsDetected()
 {
-    const QByteArray data = "aperture stop, " + noise(40, 3);
+    const QByteArray data = "aperture stop, " + randomBytes(40, 3);
     for (auto mode : {SimpleCrypt::ChecksumIntegrity, SimpleCrypt::HashIntegrity}) {
         for (auto policy : {SimpleCrypt::CompressNever, SimpleCrypt::CompressAlways}) {
             SimpleCrypt crypt(s_key);
