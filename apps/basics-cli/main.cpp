@@ -18,8 +18,15 @@ void printHelp(QTextStream &stream)
     std::vector<cli::Command> sorted = cli::commands();
     std::sort(sorted.begin(), sorted.end(),
               [](const cli::Command &a, const cli::Command &b) { return a.name < b.name; });
-    for (const cli::Command &command : sorted)
-        stream << "  " << command.synopsis.leftJustified(34) << ' ' << command.summary << "\n";
+    constexpr int synopsisWidth = 34;
+    for (const cli::Command &command : sorted) {
+        if (command.synopsis.size() <= synopsisWidth)
+            stream << "  " << command.synopsis.leftJustified(synopsisWidth) << ' '
+                   << command.summary << "\n";
+        else // long option lists: the summary goes on a line of its own
+            stream << "  " << command.synopsis << "\n"
+                   << QString(synopsisWidth + 3, QLatin1Char(' ')) << command.summary << "\n";
+    }
     stream << "\nExit codes: 0 success, 1 failure, 2 bad usage.\n";
     stream.flush();
 }
