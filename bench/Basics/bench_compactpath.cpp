@@ -61,6 +61,42 @@ void BM_ElidedTextMiddle(benchmark::State &state)
 }
 BENCHMARK(BM_ElidedTextMiddle);
 
+// Letter spacing narrows whole texts below the sum of their characters'
+// advances, so compactPath measures instead of estimating.
+QFont spacedFont()
+{
+    QFont font;
+    font.setLetterSpacing(QFont::PercentageSpacing, 50);
+    return font;
+}
+
+void BM_CompactPathSpaced(benchmark::State &state)
+{
+    const QFont font = spacedFont();
+    const QString path = longPath();
+    const QList<int> sizes = widths(font, path);
+    for (auto _ : state) {
+        for (int width : sizes)
+            benchmark::DoNotOptimize(Basics::compactPath(path, width, font));
+    }
+    state.SetItemsProcessed(state.iterations() * sizes.size());
+}
+BENCHMARK(BM_CompactPathSpaced);
+
+void BM_ElidedTextMiddleSpaced(benchmark::State &state)
+{
+    const QFont font = spacedFont();
+    const QString path = longPath();
+    const QList<int> sizes = widths(font, path);
+    for (auto _ : state) {
+        const QFontMetrics metrics(font);
+        for (int width : sizes)
+            benchmark::DoNotOptimize(metrics.elidedText(path, Qt::ElideMiddle, width));
+    }
+    state.SetItemsProcessed(state.iterations() * sizes.size());
+}
+BENCHMARK(BM_ElidedTextMiddleSpaced);
+
 void BM_OneCharacterAtATime(benchmark::State &state)
 {
     const QFont font;
@@ -85,10 +121,14 @@ int main(int argc, char **argv)
     // The results must be those of the one-character rule.
     const QFont font;
     const QString path = longPath();
-    for (int width : widths(font, path)) {
-        if (Basics::compactPath(path, width, font) != compactPathReference(path, width, font)) {
-            std::printf("compactPath differs from the one-character rule at width %d\n", width);
-            return 1;
+    for (const QFont &checked : {font, spacedFont()}) {
+        for (int width : widths(checked, path)) {
+            if (Basics::compactPath(path, width, checked)
+                != compactPathReference(path, width, checked)) {
+                std::printf("compactPath differs from the one-character rule at width %d\n",
+                            width);
+                return 1;
+            }
         }
     }
     std::printf("path of %d characters, widths %d/%d/%d px\n", int(path.size()),
@@ -97,6 +137,8 @@ int main(int argc, char **argv)
     return benchsupport::runWithRatios(
         argc, argv,
         {{"compactPath vs elidedText(ElideMiddle)", "BM_CompactPath", "BM_ElidedTextMiddle", 0.5},
+         {"compactPath vs elidedText, letter spacing 50 %", "BM_CompactPathSpaced",
+          "BM_ElidedTextMiddleSpaced", 0.5},
          {"compactPath vs one character at a time", "BM_CompactPath", "BM_OneCharacterAtATime",
           1.0}});
 }

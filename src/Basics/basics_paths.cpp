@@ -62,6 +62,19 @@ int largestFitting(int low, int high, int guess, const Fits &fits)
     return good;
 }
 
+// The same answer as largestFitting found the literal way, trying n = high,
+// high - 1, ... down to low: for fonts whose spacing can give a character a
+// negative advance, so that a candidate may fit while a shorter one does not.
+template <class Fits>
+int largestFittingFromTop(int low, int high, const Fits &fits)
+{
+    for (int n = high; n >= low; --n) {
+        if (fits(n))
+            return n;
+    }
+    return low - 1;
+}
+
 // Estimates how many leading characters of \a text fit into \a room pixels
 // from the advances of single characters (no shaping; ASCII advances are
 // looked up once per call), so the exact search usually starts right at the
@@ -69,10 +82,17 @@ int largestFitting(int low, int high, int guess, const Fits &fits)
 class AdvanceEstimate
 {
 public:
-    explicit AdvanceEstimate(const QFont &font) : m_metrics(font)
+    explicit AdvanceEstimate(const QFont &font)
+        : m_metrics(font)
+        , m_plainSpacing(hasPlainSpacing(font))
+        , m_widthsGrow(font.letterSpacing() >= 0 && font.wordSpacing() >= 0)
     {
         std::fill(std::begin(m_ascii), std::end(m_ascii), -1.0);
     }
+
+    /// Whether every added character makes a text wider (or keeps its
+    /// width): no negative letter or word spacing.
+    bool widthsGrow() const { return m_widthsGrow; }
 
     qreal advance(QChar c)
     {
@@ -86,9 +106,13 @@ public:
     /// Whether \a text is certainly wider than \a width: printable ASCII whose
     /// single-character advances add up to more than a quarter above it.
     /// Kerning and ligatures of Latin text never take away that much, and
-    /// other scripts are always measured whole.
+    /// other scripts are always measured whole. So are texts in fonts with
+    /// letter or word spacing or a capitalization: the advances of single
+    /// characters leave those out, and they can narrow a text by any amount.
     bool clearlyWider(const QString &text, int width)
     {
+        if (!m_plainSpacing)
+            return false;
         for (QChar c : text) {
             if (c.unicode() < 0x20 || c.unicode() > 0x7E)
                 return false;
@@ -100,21 +124,46 @@ public:
         qreal sum = 0;
         for (QChar c : text)
             sum += advance(c);
-        return sum;
+        return sum * m_scale;
     }
     int fitting(const QString &text, qreal room)
     {
         qreal used = 0;
         for (int i = 0; i < text.size(); ++i) {
-            used += advance(text.at(i));
+            used += advance(text.at(i)) * m_scale;
             if (used > room)
                 return i;
         }
         return text.size();
     }
+    /// With letter or word spacing or a capitalization, scales the estimate
+    /// to the measured \a width of \a text, so that guesses stay close.
+    void calibrate(const QString &text, int width)
+    {
+        if (m_plainSpacing)
+            return;
+        const qreal sum = advance(text) / m_scale;
+        if (sum > 0 && width > 0)
+            m_scale = width / sum;
+    }
 
 private:
+    // Whether whole-text widths are built from the same advances as single
+    // characters (apart from shaping): no extra letter or word spacing (100 %
+    // is the normal letter spacing) and no change of case.
+    static bool hasPlainSpacing(const QFont &font)
+    {
+        const bool plainLetters = font.letterSpacing() == 0
+            || (font.letterSpacingType() == QFont::PercentageSpacing
+                && font.letterSpacing() == 100);
+        return plainLetters && font.wordSpacing() == 0
+            && font.capitalization() == QFont::MixedCase;
+    }
+
     QFontMetricsF m_metrics;
+    bool m_plainSpacing;
+    bool m_widthsGrow;
+    qreal m_scale = 1.0;
     qreal m_ascii[128];
 };
 
@@ -136,8 +185,12 @@ QString Basics::compactPath(QString path, int maxWidth, const QFont &font)
 {
     const QFontMetrics metrics(font);
     AdvanceEstimate estimate(font);
-    if (!estimate.clearlyWider(path, maxWidth) && metrics.horizontalAdvance(path) <= maxWidth)
-        return path;
+    if (!estimate.clearlyWider(path, maxWidth)) {
+        const int width = metrics.horizontalAdvance(path);
+        if (width <= maxWidth)
+            return path;
+        estimate.calibrate(path, width);
+    }
 
     const QFileInfo info(path);
     const QString dir = QDir::toNativeSeparators(info.absolutePath());
@@ -150,9 +203,11 @@ QString Basics::compactPath(QString path, int maxWidth, const QFont &font)
     // Widths are rounded to whole pixels: half a pixel more still fits.
     const qreal room = maxWidth + 0.5;
     const int guess = estimate.fitting(dir, room - estimate.advance(tail));
-    const int kept = largestFitting(0, dir.size(), guess, [&](int n) {
+    const auto dirFits = [&](int n) {
         return metrics.horizontalAdvance(dir.left(n) + tail) <= maxWidth;
-    });
+    };
+    const int kept = estimate.widthsGrow() ? largestFitting(0, dir.size(), guess, dirFits)
+                                           : largestFittingFromTop(0, dir.size(), dirFits);
     if (kept >= 0)
         return dir.left(kept) + tail;
 
@@ -160,11 +215,14 @@ QString Basics::compactPath(QString path, int maxWidth, const QFont &font)
     // characters from its end, but keeps at least one.
     const QString front = ellipsis + separator;
     const int nameGuess = estimate.fitting(name, room - estimate.advance(front + ellipsis));
-    const int nameKept = name.size() <= 1
-        ? name.size()
-        : largestFitting(1, name.size(), nameGuess, [&](int n) {
-              return metrics.horizontalAdvance(front + name.left(n) + ellipsis) <= maxWidth;
-          });
+    const auto nameFits = [&](int n) {
+        return metrics.horizontalAdvance(front + name.left(n) + ellipsis) <= maxWidth;
+    };
+    int nameKept = name.size();
+    if (name.size() > 1) {
+        nameKept = estimate.widthsGrow() ? largestFitting(1, name.size(), nameGuess, nameFits)
+                                         : largestFittingFromTop(1, name.size(), nameFits);
+    }
     name.truncate(nameKept < 1 ? 1 : nameKept);
     return front + name + ellipsis;
 }

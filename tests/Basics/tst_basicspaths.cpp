@@ -39,6 +39,40 @@ QStringList debugLines(const MessageCapture &capture)
     return lines;
 }
 
+// Fonts whose whole-text widths differ from the sum of single-character
+// advances: narrower or wider by spacing, or by a change of case. Strongly
+// negative spacing gives narrow characters negative advances, so that a
+// longer candidate can be narrower than a shorter one.
+QList<QFont> spacedFonts()
+{
+    QList<QFont> fonts;
+    QFont font;
+    font.setLetterSpacing(QFont::PercentageSpacing, 50);
+    fonts << font;
+    font = QFont();
+    font.setLetterSpacing(QFont::AbsoluteSpacing, -1.5);
+    fonts << font;
+    font = QFont();
+    font.setLetterSpacing(QFont::AbsoluteSpacing, -6);
+    fonts << font;
+    font = QFont();
+    font.setWordSpacing(-3);
+    fonts << font;
+    font = QFont();
+    font.setWordSpacing(-12);
+    fonts << font;
+    font = QFont();
+    font.setWordSpacing(6);
+    fonts << font;
+    font = QFont();
+    font.setCapitalization(QFont::AllLowercase);
+    fonts << font;
+    font = QFont();
+    font.setCapitalization(QFont::SmallCaps);
+    fonts << font;
+    return fonts;
+}
+
 } // namespace
 
 class TestBasicsPaths : public QObject
@@ -64,6 +98,20 @@ private slots:
         // Too narrow for anything: one character of the name stays.
         QCOMPARE(Basics::compactPath(path, 0, font), QStringLiteral(".../l..."));
         QCOMPARE(Basics::compactPath(path, -5, font), QStringLiteral(".../l..."));
+    }
+
+    void compactPathKeepsPathsThatFitInAnySpacing()
+    {
+        // Narrowed by letter or word spacing or by capitalization, a path
+        // fits into less than the sum of its characters' advances.
+        QString path = QStringLiteral("/home/optics/Lens Designs/Triplet WIDE ANGLE");
+        while (path.size() < 150)
+            path += QStringLiteral("/Sub Folder %1").arg(path.size());
+        for (const QFont &font : spacedFonts()) {
+            const int width = QFontMetrics(font).horizontalAdvance(path);
+            QCOMPARE(Basics::compactPath(path, width, font), path);
+            QVERIFY(Basics::compactPath(path, width - 1, font) != path);
+        }
     }
 
     void compactPathMatchesTheOneCharacterRule()
@@ -92,6 +140,9 @@ private slots:
         bold.setBold(true);
         bold.setPointSize(17);
         fonts << bold << QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        // Spacing and capitalization change whole-text widths but not the
+        // advances of single characters.
+        fonts << spacedFonts();
 
         int compared = 0;
         for (const QFont &font : fonts) {
