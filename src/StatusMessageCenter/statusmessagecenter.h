@@ -74,8 +74,11 @@ public:
     static void setSounds(Sounds sounds);
 
     /// Emits onShowMessage(message, backgroundColor, timeout) on the instance.
-    static void showMessage(const QString &message, const QColor &backgroundColor,
-                            int timeout = 0);
+    /// All three arguments are required: with a default timeout,
+    /// showMessage("Saved", 3000) would take 3000 for a colour.
+    static void showMessage(const QString &message, const QColor &backgroundColor, int timeout);
+    /// A message and a timeout alone name no colour and no type.
+    static void showMessage(const QString &message, int timeout) = delete;
     /// Emits onShowMessage with the type's colour, after replaying the
     /// type's sound if the level allows it and the slot holds one.
     static void showMessage(Type type, const QString &message, int timeout = 0);

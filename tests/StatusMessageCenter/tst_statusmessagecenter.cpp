@@ -18,6 +18,8 @@
 #include <phonon/mediasource.h>
 
 #include <memory>
+#include <type_traits>
+#include <utility>
 
 using Center = StatusMessageCenter;
 
@@ -37,6 +39,19 @@ std::unique_ptr<Phonon::MediaObject> playableMediaObject()
     return mediaObject;
 }
 
+// Whether Center::showMessage can be called with arguments of these types.
+template <class Void, class... Args>
+struct ShowMessageAccepts : std::false_type
+{
+};
+template <class... Args>
+struct ShowMessageAccepts<std::void_t<decltype(Center::showMessage(std::declval<Args>()...))>,
+                          Args...> : std::true_type
+{
+};
+template <class... Args>
+constexpr bool showMessageAccepts = ShowMessageAccepts<void, Args...>::value;
+
 } // namespace
 
 class tst_StatusMessageCenter : public QObject
@@ -53,6 +68,7 @@ private slots:
     void soundsFollowTheLevel();
     void emptyOrDestroyedSlotsAreSilent();
     void plainMessagesAndSlots();
+    void aTimeoutNeverBecomesAColour();
     void destructorWritesLevelTwoDebugLine();
 
 private:
@@ -233,6 +249,26 @@ void tst_StatusMessageCenter::plainMessagesAndSlots()
     QCOMPARE(ownCleared.count(), 1);
     QCOMPARE(shown.count(), 1);
     QCOMPARE(cleared.count(), 1);
+}
+
+void tst_StatusMessageCenter::aTimeoutNeverBecomesAColour()
+{
+    // A colour converts from an int, so a default timeout would let
+    // showMessage("Saved", 3000) compile and show 3000 as a colour.
+    static_assert(!showMessageAccepts<const char *, int>, "message and timeout alone");
+    static_assert(!showMessageAccepts<const QString &, int>, "message and timeout alone");
+    static_assert(!showMessageAccepts<const QString &, const QColor &>, "timeout left out");
+    static_assert(showMessageAccepts<const QString &, const QColor &, int>, "colour form");
+    static_assert(showMessageAccepts<const char *, Qt::GlobalColor, int>, "colour form");
+    static_assert(showMessageAccepts<Center::Type, const QString &, int>, "typed form");
+    static_assert(showMessageAccepts<Center::Type, const char *, int>, "typed form");
+
+    QSignalSpy shown(Center::getInstance(), &Center::onShowMessage);
+    Center::showMessage("Saved", QColor(), 3000);
+    Center::showMessage(Center::Normal, "Saved", 3000);
+    QCOMPARE(shown.count(), 2);
+    QCOMPARE(shown[0], QVariantList({"Saved", QColor(), 3000}));
+    QCOMPARE(shown[1], QVariantList({"Saved", QColor(), 3000}));
 }
 
 void tst_StatusMessageCenter::destructorWritesLevelTwoDebugLine()
