@@ -19,6 +19,19 @@ bool isWaveFile(const QString &fileName)
     return header.size() == 12 && header.startsWith("RIFF") && header.mid(8, 4) == "WAVE";
 }
 
+// Gives up \a copy but keeps its file: returns the file's name (empty when
+// the copy could not be created). QTemporaryFile::close() only rewinds and
+// keeps the system handle open, which on Windows can keep the player from
+// opening the file by its name; deleting the object without automatic
+// removal releases the handle. The MySound removes the file itself.
+QString releaseCopy(QTemporaryFile *copy)
+{
+    const QString name = copy->fileName();
+    copy->setAutoRemove(false);
+    delete copy;
+    return name;
+}
+
 } // namespace
 
 MySound::MySound(QObject *parent)
@@ -48,7 +61,7 @@ MySound &MySound::operator=(const MySound &other)
 MySound::~MySound()
 {
     deleteSound();
-    delete m_localCopy;
+    removeLocalCopy();
 }
 
 QString MySound::soundFile() const
@@ -59,8 +72,7 @@ QString MySound::soundFile() const
 void MySound::setSoundFile(const QString &soundFile)
 {
     deleteSound();
-    delete m_localCopy;
-    m_localCopy = nullptr;
+    removeLocalCopy();
 
     m_soundFile = soundFile;
     // An empty path names no file (and opening it would only make the
@@ -71,16 +83,23 @@ void MySound::setSoundFile(const QString &soundFile)
     // Files that are not on a local disk (resources, for instance) come back
     // as a temporary local file already filled with the content.
     QFile file(soundFile);
-    m_localCopy = QTemporaryFile::createNativeFile(file);
-    if (!m_localCopy && file.open(QIODevice::ReadOnly)) {
-        m_localCopy = new QTemporaryFile;
-        if (m_localCopy->open()) {
-            m_localCopy->write(file.readAll());
-            m_localCopy->close();
-        }
+    QTemporaryFile *copy = QTemporaryFile::createNativeFile(file);
+    if (!copy && file.open(QIODevice::ReadOnly)) {
+        copy = new QTemporaryFile;
+        if (copy->open())
+            copy->write(file.readAll());
     }
-    if (m_localCopy)
-        createPlayer(m_localCopy->fileName());
+    if (copy) {
+        m_localCopy = releaseCopy(copy);
+        createPlayer(m_localCopy);
+    }
+}
+
+void MySound::removeLocalCopy()
+{
+    if (!m_localCopy.isEmpty())
+        QFile::remove(m_localCopy);
+    m_localCopy.clear();
 }
 
 void MySound::deleteSound()

@@ -8,9 +8,10 @@
 //
 // Every sound, local or not, is played from a private temporary copy that
 // lives as long as the MySound (or until the next setSoundFile), so the
-// platform player always gets a plain local file. A copy made with the copy
-// constructor or by assignment makes its own temporary copy and its own
-// player.
+// platform player always gets a plain local file. The MySound holds no open
+// handle on the copy, so the player can open it on every platform. A copy
+// made with the copy constructor or by assignment makes its own temporary
+// copy and its own player.
 //
 // Playing: PCM WAV files go to the toolkit's simple sound player (QSound);
 // every other format, MP3 like the library's own ":/Sounds/..." clips
@@ -28,7 +29,6 @@
 
 class QMediaPlayer;
 class QSound;
-class QTemporaryFile;
 
 class BASICSDLL_EXPORT MySound : public QObject
 {
@@ -60,9 +60,13 @@ public slots:
 
 private:
     void createPlayer(const QString &localFile);
+    void removeLocalCopy();
 
     QString m_soundFile;
-    QTemporaryFile *m_localCopy = nullptr; // owned
+    // The private temporary copy: its file name, empty when there is none
+    // (or when it could not be created). The file is closed; the MySound
+    // removes it with the next setSoundFile and when it is destroyed.
+    QString m_localCopy;
     QSound *m_sound = nullptr;             // child; WAV files
     QMediaPlayer *m_player = nullptr;      // child; every other format
 };

@@ -16,6 +16,10 @@
 
 #include <memory>
 
+#ifdef Q_OS_LINUX
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 const QStringList soundNames{"error", "warning", "normal", "share", "success", "data", "snapshot"};
@@ -58,6 +62,28 @@ QByteArray silentWave()
     return wave;
 }
 
+#ifdef Q_OS_LINUX
+// How many descriptors of this process refer to the file at \a path (by
+// device and inode: the link text of a descriptor may name the file as it
+// was when opened); -1 when \a path does not exist.
+int openDescriptorsOf(const QString &path)
+{
+    struct stat wanted;
+    if (::stat(QFile::encodeName(path).constData(), &wanted) != 0)
+        return -1;
+    int count = 0;
+    const QString fds = QStringLiteral("/proc/self/fd/");
+    const QDir::Filters filters = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
+    for (const QString &fd : QDir(fds).entryList(filters)) {
+        struct stat found;
+        if (::stat(QFile::encodeName(fds + fd).constData(), &found) == 0
+            && found.st_dev == wanted.st_dev && found.st_ino == wanted.st_ino)
+            ++count;
+    }
+    return count;
+}
+#endif
+
 } // namespace
 
 class tst_MySound : public QObject
@@ -70,6 +96,7 @@ private slots:
     void copiesMakeCopiesOfTheirOwn();
     void localFilesAreCopiedToo();
     void waveFilesGoToQSound();
+    void copiesAreClosedForThePlayer();
     void unreadableFilesGiveNoSound();
     void embeddedSoundsDecode();
 };
@@ -191,6 +218,35 @@ void tst_MySound::waveFilesGoToQSound()
     sound.stop();
     sound.deleteSound();
     QVERIFY(sound.findChild<QSound *>() == nullptr);
+}
+
+void tst_MySound::copiesAreClosedForThePlayer()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("Lists the open files of the process through /proc/self/fd");
+#else
+    // The player opens the copy by its name; a handle the MySound still held
+    // would keep it from doing so on Windows (a sharing violation).
+    QTemporaryDir dir;
+    const QString local = dir.filePath("chime.mp3");
+    QFile file(local);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(contentOf(":/Sounds/share"));
+    file.close();
+
+    for (const QString &source : {QStringLiteral(":/Sounds/snapshot"), local}) {
+        MySound sound(source);
+        MySound copied(sound);
+        for (MySound *each : {&sound, &copied}) {
+            const QString copy = playedFile(*each);
+            QVERIFY(!copy.isEmpty());
+            each->deleteSound(); // the player's own handles go with it
+            QVERIFY2(QFile::exists(copy), qPrintable(copy));
+            QCOMPARE(openDescriptorsOf(copy), 0);
+            QCOMPARE(contentOf(copy), contentOf(source));
+        }
+    }
+#endif
 }
 
 void tst_MySound::unreadableFilesGiveNoSound()
