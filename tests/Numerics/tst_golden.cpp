@@ -5,6 +5,7 @@
 
 #include <Numerics/numerics.h>
 
+#include "exactdouble.h"
 #include "stdoutcapture.h"
 
 #include <QtTest>
@@ -61,7 +62,6 @@ void tst_Golden::findsTheMinimumWithBothOverloads()
     double xPointer = 0.0;
     const double fPointer = golden(0.0, 1.0, 5.0, recordedG, 1e-6, &xPointer);
     const std::vector<double> pointerAbscissas = s_abscissas;
-    qInfo("golden on (x-2)^2+1, tolerance 1e-6: %d evaluations", int(pointerAbscissas.size()));
 
     s_abscissas.clear();
     double xFunction = 0.0;
@@ -72,6 +72,10 @@ void tst_Golden::findsTheMinimumWithBothOverloads()
     QCOMPARE(xFunction, xPointer);
     QCOMPARE(fFunction, fPointer);
     QVERIFY(s_abscissas == pointerAbscissas);
+    // Golden master: the exact result and the evaluations it took.
+    COMPARE_EXACTLY(xPointer, 0x1.0000025d5bf2ep+1);
+    COMPARE_EXACTLY(fPointer, 0x1.0000000000166p+0);
+    QCOMPARE(int(pointerAbscissas.size()), 32);
 
     // A lambda without captures matches both overloads: pass it as +lambda.
     double xLambda = 0.0;
@@ -128,9 +132,6 @@ void tst_Golden::relativeAndAbsoluteTolerance()
     double absolute = 0.0;
     my_golden(990.0, 1000.3, 1010.0, s_recorded, 1e-3, &absolute);
     const int absoluteEvaluations = int(s_abscissas.size());
-    qInfo("minimum at 1000, tolerance 1e-3: golden %d evaluations (x %.6f), my_golden %d "
-          "(x %.6f)",
-          relativeEvaluations, relative, absoluteEvaluations, absolute);
 
     QVERIFY(std::fabs(relative - 1000.0) < 2.0);
     QVERIFY(std::fabs(relative - 1000.0) > 1e-3);
@@ -139,6 +140,11 @@ void tst_Golden::relativeAndAbsoluteTolerance()
     // 20 -> 1e-3 about 21.
     QVERIFY(relativeEvaluations >= 2 + 4 && relativeEvaluations <= 2 + 6);
     QVERIFY(absoluteEvaluations >= 2 + 19 && absoluteEvaluations <= 2 + 22);
+    // Golden master.
+    COMPARE_EXACTLY(relative, 0x1.f3dced9719c9ep+9);
+    QCOMPARE(relativeEvaluations, 7);
+    COMPARE_EXACTLY(absolute, 0x1.f3fffc6b78b3bp+9);
+    QCOMPARE(absoluteEvaluations, 23);
 }
 
 void tst_Golden::myGoldenStepsLikeGolden()
