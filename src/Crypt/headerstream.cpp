@@ -66,13 +66,13 @@ int currentTypeId(quint32 streamed)
 // the type (a font's family name aside, read as any string is, no further
 // than the data goes): fonts, colours, key sequences, text lengths,
 // matrices, transforms, vectors, quaternions and size policies (where the
-// toolkit streams them at all). All others (pixmaps,
-// bitmaps, images, icons, cursors, brushes, pens, palettes, polygons,
-// regions, text formats, colour spaces) make the map unreadable in every
-// application: their readers reserve what the stream claims (a polygon of
-// two billion points), nest without bound (a text format holds variants,
-// which may hold text formats) or decode images; outside a GUI application
-// the toolkit even aborts on a pixmap.
+// toolkit streams them at all). All others (pixmaps, bitmaps, images,
+// icons, cursors, brushes, pens, palettes, polygons, regions, text formats,
+// colour spaces) make the map unreadable in every application: their
+// readers reserve what the stream claims (a polygon of two billion points),
+// nest without bound (a text format holds variants, which may hold text
+// formats) or decode images; outside a GUI application the toolkit even
+// aborts on a pixmap.
 bool isReadableType(int type)
 {
     if (type == QMetaType::QSizePolicy)
