@@ -4,9 +4,27 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace cli {
 
 namespace {
+
+// Bytes pass unchanged: in the C runtime's text mode Windows would turn line
+// feeds into CR LF on output, and CR LF into line feeds (stopping at Ctrl+Z)
+// on input, damaging cyphertexts and compressed data.
+void useBinaryMode(FILE *file)
+{
+#ifdef Q_OS_WIN
+    std::fflush(file);
+    _setmode(_fileno(file), _O_BINARY);
+#else
+    Q_UNUSED(file)
+#endif
+}
 
 std::vector<Command> &registry()
 {
@@ -59,6 +77,7 @@ QTextStream &err()
 bool writeStdout(const QByteArray &bytes)
 {
     out().flush();
+    useBinaryMode(stdout);
     QFile file;
     if (!file.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
@@ -67,6 +86,7 @@ bool writeStdout(const QByteArray &bytes)
 
 QByteArray readStdin()
 {
+    useBinaryMode(stdin);
     QFile file;
     if (!file.open(stdin, QIODevice::ReadOnly))
         return QByteArray();

@@ -1,12 +1,13 @@
 // XSimpleCrypt::getHeader with a fixed master key on blobs built from the
 // fuzzer's bytes (see fuzzcrypt.h); bit 2 of the first byte asks for the
-// block to be removed.
+// block to be removed. Runs in a GUI application, where the toolkit could
+// read every GUI type (fuzz_xsimplecrypt reads headers without one).
 
 #include "fuzzcrypt.h"
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    return fuzzcrypt::initialize(argc, argv);
+    return fuzzcrypt::initialize(argc, argv, fuzzcrypt::Application::Gui);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdint>
 #include <cstdlib>
@@ -19,10 +20,25 @@ constexpr quint64 s_masterKey = Q_UINT64_C(0x57EAFE7E9F12DC80);
 
 inline void ignoreMessages(QtMsgType, const QMessageLogContext &, const QString &) {}
 
-/// A core application (no GUI, as a command-line tool) and silent warnings.
-inline int initialize(int *argc, char ***argv)
+enum class Application {
+    Core, ///< no GUI, as a command-line tool
+    Gui ///< a GUI application (offscreen unless a platform is set)
+};
+
+/// The application the target runs in, and silent warnings. The
+/// application gets its own argument list: it would take arguments such as
+/// -platform out of the fuzzer's.
+inline int initialize(int *, char ***argv, Application kind = Application::Core)
 {
-    static QCoreApplication application(*argc, *argv);
+    static int argumentCount = 1;
+    static char *arguments[] = {(*argv)[0], nullptr};
+    if (kind == Application::Gui) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static QGuiApplication application(argumentCount, arguments);
+    } else {
+        static QCoreApplication application(argumentCount, arguments);
+    }
     qInstallMessageHandler(ignoreMessages);
     return 0;
 }

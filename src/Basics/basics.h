@@ -46,7 +46,8 @@ public:
     // --- Settings groups -----------------------------------------------------
 
     /// Stores \a map under the current group of \a settings; nested maps
-    /// become nested groups. Keys not in \a map stay untouched.
+    /// become nested groups. Keys not in \a map stay untouched. The store
+    /// reads '/' in a key as a group separator and ignores an empty key.
     static void writeSettingsGroup(QSettings &settings, const QVariantMap &map);
     /// Everything under the current group of \a settings as a nested map.
     static QVariantMap readSettingsGroup(QSettings &settings);
@@ -67,6 +68,8 @@ public:
     static quint64 myHash(const QString &text);
     /// Draws min(count, range) distinct integers of [0, range - 1] into
     /// \a result (emptied first); returns how many, 0 if range < 2 or count < 1.
+    /// Never throws: more than 268 435 447 values (on 64-bit systems), or
+    /// memory that cannot be had, give 0 and an empty result.
     static int lotto(int count, int range, QSet<int> &result);
     /// As lotto(), into a list in the order of drawing.
     static int lotto1(int count, int range, QList<int> &result);

@@ -16,6 +16,7 @@
 #include <QTime>
 #include <QXmlStreamReader>
 
+#include <limits>
 #include <new>
 
 namespace {
@@ -237,26 +238,8 @@ bool fail(QString *errorString, const QString &text)
     return false;
 }
 
-} // namespace
-
-bool Basics::readVariantMapFromXml(const QString &fileName, QVariantMap *map,
-                                   QString *errorString)
+bool readDocument(const QByteArray &document, QVariantMap *map, QString *errorString)
 {
-    if (!map)
-        return fail(errorString, QStringLiteral("Ungueltiger Ausgabe-Zeiger (map == 0)."));
-
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: %1")
-                                     .arg(file.errorString()));
-
-    // The whole file at once: parsing from memory is much faster than
-    // pulling small pieces through the device.
-    const QByteArray document = file.readAll();
-    if (file.error() != QFile::NoError)
-        return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: %1")
-                                     .arg(file.errorString()));
-    file.close();
     VariantXmlReader reader(document);
     QXmlStreamReader &xml = reader.xml();
     while (!xml.atEnd() && xml.readNext() != QXmlStreamReader::StartElement) {
@@ -275,4 +258,43 @@ bool Basics::readVariantMapFromXml(const QString &fileName, QVariantMap *map,
         return fail(errorString, QStringLiteral("Wurzelelement enthaelt keine QVariantMap."));
     *map = root.toMap();
     return true;
+}
+
+} // namespace
+
+bool Basics::readVariantMapFromXml(const QString &fileName, QVariantMap *map,
+                                   QString *errorString)
+{
+    if (!map)
+        return fail(errorString, QStringLiteral("Ungueltiger Ausgabe-Zeiger (map == 0)."));
+
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: %1")
+                                     .arg(file.errorString()));
+
+    // The whole file at once: parsing from memory is much faster than
+    // pulling small pieces through the device. A file beyond what a byte
+    // array holds (just under 2 GiB) cannot be read that way; the toolkit
+    // would quietly give nothing.
+    const qint64 maxDocumentSize = std::numeric_limits<int>::max() - qint64(sizeof(QByteArrayData)) - 1;
+    if (file.size() > maxDocumentSize)
+        return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: File too large"));
+    QByteArray document;
+    try {
+        document = file.readAll();
+    } catch (const std::bad_alloc &) {
+        return fail(errorString,
+                    QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: Cannot allocate memory"));
+    }
+    if (file.error() != QFile::NoError)
+        return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: %1")
+                                     .arg(file.errorString()));
+    file.close();
+    try {
+        return readDocument(document, map, errorString);
+    } catch (const std::bad_alloc &) {
+        // A text of the document larger than the memory or a string holds.
+        return fail(errorString, QStringLiteral("XML-Parsingfehler: Cannot allocate memory"));
+    }
 }

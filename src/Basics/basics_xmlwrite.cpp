@@ -2,8 +2,8 @@
 //
 // The file is replaced atomically: the XML goes to a temporary file beside
 // the target, which is renamed over it only when everything was written. A
-// failed write (disk full, killed process, a value XML cannot hold) leaves
-// the previous file exactly as it was.
+// failed write (disk full, killed process, a value XML cannot hold, a
+// document beyond 2 GiB) leaves the previous file exactly as it was.
 
 #include "Basics/basics.h"
 #include "Basics/variantxml_p.h"
@@ -18,6 +18,8 @@
 #include <QXmlStreamWriter>
 
 #include <cmath>
+#include <limits>
+#include <new>
 
 namespace {
 
@@ -81,9 +83,14 @@ QByteArray serializeUserValue(const QVariant &value)
     return bytes;
 }
 
+// The largest document a QByteArray can hold (just under 2 GiB).
+constexpr qint64 MaxDocumentSize =
+    std::numeric_limits<int>::max() - qint64(sizeof(QByteArrayData)) - 1;
+
 // The cheapest device for the stream writer: appends to a byte array. A
 // sequential device skips the position bookkeeping of QBuffer, and the
-// writer's many small writes are what the time goes into.
+// writer's many small writes are what the time goes into. A document that
+// outgrows the byte array, or the memory, is a write error of the stream.
 class AppendDevice : public QIODevice
 {
 public:
@@ -94,7 +101,13 @@ protected:
     qint64 readData(char *, qint64) override { return -1; }
     qint64 writeData(const char *data, qint64 size) override
     {
-        m_bytes->append(data, int(size));
+        if (size > MaxDocumentSize - m_bytes->size())
+            return -1;
+        try {
+            m_bytes->append(data, int(size));
+        } catch (const std::bad_alloc &) {
+            return -1;
+        }
         return size;
     }
 
@@ -112,14 +125,19 @@ public:
         m_xml.setAutoFormattingIndent(2);
     }
 
-    /// The document in UTF-8, or an empty array when a text cannot be
-    /// written as XML.
+    /// The document in UTF-8, or an empty array when a value cannot be
+    /// written as XML or the document does not fit into memory.
     QByteArray write(const QVariantMap &map)
     {
-        m_bytes.reserve(1 << 16);
-        m_xml.writeStartDocument();
-        writeValue(RootElement, map);
-        m_xml.writeEndDocument();
+        try {
+            m_bytes.reserve(1 << 16);
+            m_xml.writeStartDocument();
+            writeValue(RootElement, map);
+            m_xml.writeEndDocument();
+        } catch (const std::bad_alloc &) {
+            // A text or its conversion larger than the memory or a string.
+            return QByteArray();
+        }
         if (!m_ok || m_xml.hasError())
             return QByteArray();
         return m_bytes;
@@ -129,6 +147,7 @@ private:
     void writeValue(const QString &element, const QVariant &value);
     void writeMap(const QVariantMap &map);
     void writeScalar(const QString &type, const QString &text);
+    void writeDateScalar(const QString &type, bool valid, const QString &text);
     void writeText(const QString &text);
     bool checked(const QString &text)
     {
@@ -191,15 +210,19 @@ void VariantXmlWriter::writeValue(const QString &element, const QVariant &value)
     case QMetaType::QByteArray:
         writeScalar(ByteArrayType, QString::fromLatin1(value.toByteArray().toBase64()));
         break;
-    case QMetaType::QDate:
-        writeScalar(DateType, value.toDate().toString(Qt::ISODate));
+    case QMetaType::QDate: {
+        const QDate date = value.toDate();
+        writeDateScalar(DateType, date.isValid(), date.toString(Qt::ISODate));
         break;
+    }
     case QMetaType::QTime:
         writeScalar(TimeType, value.toTime().toString(Qt::ISODate));
         break;
-    case QMetaType::QDateTime:
-        writeScalar(DateTimeType, value.toDateTime().toString(Qt::ISODate));
+    case QMetaType::QDateTime: {
+        const QDateTime dateTime = value.toDateTime();
+        writeDateScalar(DateTimeType, dateTime.isValid(), dateTime.toString(Qt::ISODate));
         break;
+    }
     default:
         if (type >= QMetaType::User) {
             const QByteArray bytes = serializeUserValue(value);
@@ -235,6 +258,16 @@ void VariantXmlWriter::writeScalar(const QString &type, const QString &text)
     m_xml.writeAttribute(TypeAttribute, type);
     if (checked(text))
         writeText(text);
+}
+
+// ISO 8601 spells the years 0 to 9999 only: the toolkit gives an empty text
+// for a valid date beyond them, which would read back as an invalid date.
+// Such a value fails the write, as texts XML cannot hold do.
+void VariantXmlWriter::writeDateScalar(const QString &type, bool valid, const QString &text)
+{
+    if (valid && text.isEmpty())
+        m_ok = false;
+    writeScalar(type, text);
 }
 
 // Text content; nothing at all for an empty text, so that the element becomes

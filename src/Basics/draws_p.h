@@ -9,9 +9,17 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <limits>
+#include <new>
 #include <vector>
 
 namespace Draws {
+
+/// The most values one draw gives: a QList<int> keeps its values in one
+/// block of pointer-sized slots, and the toolkit's blocks stay below 2 GiB
+/// (268 435 447 values on 64-bit systems). A set of as many takes more than
+/// 10 GB. Larger draws return 0 at once, before anything is allocated.
+constexpr int MaxDrawCount = (std::numeric_limits<int>::max() - 64) / int(sizeof(void *));
 
 /// A uniform integer of [0, m] from a generator of 32-bit outputs: the
 /// downscaling method with rejection. scaling = (2^32 - 1) / (m + 1);
@@ -121,6 +129,8 @@ private:
 
 /// lotto: min(count, range) distinct values of [0, range) as a set; values
 /// already drawn are drawn again.
+/// Like drawInOrder(), 0 and an empty set for more than MaxDrawCount values
+/// or when the memory cannot be had.
 template <class Generator>
 int drawSet(int count, int range, QSet<int> &result, Generator &generator)
 {
@@ -128,9 +138,17 @@ int drawSet(int count, int range, QSet<int> &result, Generator &generator)
     if (range < 2 || count < 1)
         return 0;
     const int n = qMin(count, range);
-    result.reserve(n);
-    while (result.size() < n)
-        result.insert(int(drawUpTo(generator, quint32(range - 1))));
+    if (n > MaxDrawCount)
+        return 0;
+    try {
+        result.reserve(n);
+        while (result.size() < n)
+            result.insert(int(drawUpTo(generator, quint32(range - 1))));
+    } catch (const std::bad_alloc &) {
+        result.clear();
+        result.squeeze();
+        return 0;
+    }
     return n;
 }
 
@@ -138,6 +156,8 @@ int drawSet(int count, int range, QSet<int> &result, Generator &generator)
 /// Each step draws an index into the values not drawn yet, in ascending
 /// order, and takes the value there: the draws of a pool list from which the
 /// drawn values are removed, with memory for the drawn values only.
+/// Nothing is thrown: more than MaxDrawCount values, or memory that cannot
+/// be had, give 0 and an empty list.
 template <class Generator>
 int drawInOrder(int count, int range, QList<int> &result, Generator &generator)
 {
@@ -145,10 +165,17 @@ int drawInOrder(int count, int range, QList<int> &result, Generator &generator)
     if (range < 2 || count < 1)
         return 0;
     const int n = qMin(count, range);
-    result.reserve(n);
-    RemainingValues remaining(range, n);
-    for (int k = 0; k < n; ++k)
-        result.append(remaining.takeAt(int(drawUpTo(generator, quint32(range - 1 - k)))));
+    if (n > MaxDrawCount)
+        return 0;
+    try {
+        result.reserve(n);
+        RemainingValues remaining(range, n);
+        for (int k = 0; k < n; ++k)
+            result.append(remaining.takeAt(int(drawUpTo(generator, quint32(range - 1 - k)))));
+    } catch (const std::bad_alloc &) {
+        result = QList<int>(); // gives the reserved block back
+        return 0;
+    }
     return n;
 }
 

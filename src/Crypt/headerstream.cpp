@@ -2,14 +2,16 @@
 
 #include <QBuffer>
 #include <QDataStream>
-#include <QGuiApplication>
 #include <QByteArrayList>
+#include <QKeySequence>
 #include <QMetaType>
+#include <QSizePolicy>
 #include <QStringList>
 #include <QVariantHash>
 #include <QVariantList>
 
 #include <functional>
+#include <new>
 
 namespace CryptKernels {
 
@@ -18,6 +20,29 @@ namespace {
 constexpr QDataStream::Version s_streamVersion = QDataStream::Qt_4_8; // 12
 
 bool readVariant(QDataStream &stream, QVariant *value, int depth);
+
+// Swallows what it is given: serialising into it only tells whether a value
+// can be written, at no memory cost.
+class DiscardDevice : public QIODevice
+{
+public:
+    DiscardDevice() { open(QIODevice::WriteOnly); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64 size) override { return size; }
+};
+
+// Size policies are streamed by the toolkit's widgets module once it is set
+// up; before that the toolkit warns and fails on every one.
+bool canStreamSizePolicies()
+{
+    DiscardDevice device;
+    QDataStream probe(&device);
+    const QSizePolicy policy;
+    return QMetaType::save(probe, QMetaType::QSizePolicy, &policy);
+}
 
 // Version 12 streams carry the type ids of their time; this is the id the
 // toolkit reads them as today (extended core types moved down, the GUI
@@ -37,14 +62,60 @@ int currentTypeId(quint32 streamed)
     return int(id & 0x3FFFFFFF);
 }
 
-// Pixmaps, bitmaps, cursors and icons can only be made in a GUI
-// application; elsewhere the toolkit aborts the process when it reads one.
-bool readableHere(int type)
+// GUI values are read only where the toolkit reads them in a size fixed by
+// the type (a font's family name aside, read as any string is, no further
+// than the data goes): fonts, colours, key sequences, text lengths,
+// matrices, transforms, vectors, quaternions and size policies (where the
+// toolkit streams them at all). All others (pixmaps, bitmaps, images,
+// icons, cursors, brushes, pens, palettes, polygons, regions, text formats,
+// colour spaces) make the map unreadable in every application: their
+// readers reserve what the stream claims (a polygon of two billion points),
+// nest without bound (a text format holds variants, which may hold text
+// formats) or decode images; outside a GUI application the toolkit even
+// aborts on a pixmap.
+bool isReadableType(int type)
 {
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+    if (type == QMetaType::QSizePolicy)
+        return canStreamSizePolicies();
+    if (type < QMetaType::FirstGuiType || type > QMetaType::LastGuiType)
         return true;
-    return (type < QMetaType::FirstGuiType || type > QMetaType::LastGuiType)
-           && type != QMetaType::QSizePolicy;
+    switch (type) {
+    case QMetaType::QFont:
+    case QMetaType::QColor:
+    case QMetaType::QKeySequence:
+    case QMetaType::QTextLength:
+    case QMetaType::QMatrix:
+    case QMetaType::QTransform:
+    case QMetaType::QMatrix4x4:
+    case QMetaType::QVector2D:
+    case QMetaType::QVector3D:
+    case QMetaType::QVector4D:
+    case QMetaType::QQuaternion:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A key sequence is a list of key codes (one or four as the toolkit writes
+// them). The toolkit's reader stops quietly at the end of the data and
+// leaves surplus codes in the stream; read the whole list here instead.
+bool readKeySequence(QDataStream &stream, QVariant *value, bool isNull)
+{
+    quint32 count = 0;
+    stream >> count;
+    int keys[4] = {};
+    for (quint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
+        quint32 key = 0;
+        stream >> key;
+        if (i < 4)
+            keys[i] = int(key);
+    }
+    if (stream.status() != QDataStream::Ok)
+        return false;
+    const QKeySequence sequence(keys[0], keys[1], keys[2], keys[3]);
+    *value = isNull && sequence.isEmpty() ? QVariant(QVariant::KeySequence) : QVariant::fromValue(sequence);
+    return true;
 }
 
 template <class Map>
@@ -130,16 +201,22 @@ bool readVariant(QDataStream &stream, QVariant *value, int depth)
         return readContainer<QByteArrayList>(value, isNull, [&](QByteArrayList *list) {
             return readList(stream, list, readBytes);
         });
+    case QMetaType::QKeySequence:
+        return readKeySequence(stream, value, isNull);
     case QMetaType::QVariant: // a variant holding a variant
     case QMetaType::QVariantList:
     case QMetaType::QVariantMap:
     case QMetaType::QVariantHash:
         break;
     default:
-        if (!readableHere(type))
+        if (!isReadableType(type))
             return false;
         device->seek(start);
-        stream >> *value;
+        try {
+            stream >> *value;
+        } catch (const std::bad_alloc &) {
+            return false; // an application type's reader asked for too much
+        }
         return stream.status() == QDataStream::Ok;
     }
 
@@ -165,7 +242,68 @@ bool readVariant(QDataStream &stream, QVariant *value, int depth)
     });
 }
 
+// Whether readVariant() will read \a value back: the same nesting bound, the
+// same GUI types, and a type the toolkit can write at all (it writes a type
+// without stream operators, such as QModelIndex, as a bare type id, after
+// which nothing can be read).
+bool isWritable(const QVariant &value, int depth, QDataStream &probe)
+{
+    const int type = value.userType();
+    switch (type) {
+    case QMetaType::UnknownType: // an invalid variant: its type id alone
+    case QMetaType::QStringList:
+    case QMetaType::QByteArrayList:
+        return true;
+    case QMetaType::QVariant:
+    case QMetaType::QVariantList:
+    case QMetaType::QVariantMap:
+    case QMetaType::QVariantHash:
+        break;
+    default:
+        return isReadableType(type) && QMetaType::save(probe, type, value.constData());
+    }
+
+    if (depth >= s_maximumNesting)
+        return false;
+    if (type == QMetaType::QVariant)
+        return isWritable(*static_cast<const QVariant *>(value.constData()), depth + 1, probe);
+    if (type == QMetaType::QVariantList) {
+        for (const QVariant &item : *static_cast<const QVariantList *>(value.constData())) {
+            if (!isWritable(item, depth + 1, probe))
+                return false;
+        }
+        return true;
+    }
+    if (type == QMetaType::QVariantMap) {
+        for (const QVariant &item : *static_cast<const QVariantMap *>(value.constData())) {
+            if (!isWritable(item, depth + 1, probe))
+                return false;
+        }
+        return true;
+    }
+    for (const QVariant &item : *static_cast<const QVariantHash *>(value.constData())) {
+        if (!isWritable(item, depth + 1, probe))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+bool isWritableHeaderMap(const QVariantMap &map, QString *badKey)
+{
+    DiscardDevice device;
+    QDataStream probe(&device);
+    probe.setVersion(s_streamVersion);
+    for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
+        if (!isWritable(it.value(), 0, probe)) {
+            if (badKey)
+                *badKey = it.key();
+            return false;
+        }
+    }
+    return true;
+}
 
 QByteArray writeHeaderMap(const QVariantMap &map)
 {
@@ -186,8 +324,12 @@ bool readHeaderMap(const QByteArray &bytes, QVariantMap *map)
     QDataStream stream(bytes);
     stream.setVersion(s_streamVersion);
     QVariantMap result;
-    if (!readEntries(stream, &result, 0))
+    try {
+        if (!readEntries(stream, &result, 0))
+            return false;
+    } catch (const std::bad_alloc &) {
         return false;
+    }
     *map = result;
     return true;
 }

@@ -118,8 +118,11 @@ QByteArray SimpleCrypt::encryptToByteArray(QByteArray plaintext)
     const int random = qrand(); // drawn whatever the setting
     prefix[0] = m_randomByte ? uchar(random & 0xFF) : 0;
 
-    if (body.size() > INT_MAX - 64 - s_largestOverhead)
-        return QByteArray(); // the toolkit's byte arrays cannot hold the result
+    if (body.size() > INT_MAX - 64 - s_largestOverhead) {
+        // The toolkit's byte arrays cannot hold the result.
+        m_lastError = IntegrityError;
+        return QByteArray();
+    }
 
     QByteArray result(2 + prefixSize + body.size(), Qt::Uninitialized);
     uchar *out = reinterpret_cast<uchar *>(result.data());

@@ -25,7 +25,8 @@
 //
 // Errors: every operation sets errorCode() (see Error) and returns an empty
 // result on failure, except that a cyphertext shorter than 3 bytes returns
-// an empty result and leaves the last error as it was. "No key set." and
+// an empty result and leaves the last error as it was. A plaintext too large
+// for the cyphertext to fit a QByteArray (about 2 GiB) gives IntegrityError. "No key set." and
 // "Invalid version or not a cyphertext." are also written as warnings
 // (QtWarningMsg) through the toolkit's message output.
 //
@@ -66,7 +67,8 @@ public:
         NoError = 0,
         NoKeyError = 1, ///< no key set
         VersionError = 2, ///< not a version 3 cyphertext
-        IntegrityError = 3 ///< checksum or hash missing or different, or a damaged body
+        IntegrityError = 3 ///< checksum or hash missing or different, a damaged body, or a
+                           ///< cyphertext too large to be made
     };
 
     /// No key; seeds the calling thread's qrand().

@@ -1,6 +1,7 @@
 #include "Crypt/xsimplecrypt.h"
 
 #include "Crypt/headerstream_p.h"
+#include "Output/linestream.h"
 
 #include <QCryptographicHash>
 #include <QtEndian>
@@ -84,18 +85,39 @@ QByteArray XSimpleCrypt::encryptToByteArray(QByteArray plaintext, bool storeKey)
     if (m_error != NoError)
         return QByteArray();
 
-    QByteArray result;
-    if (m_prependIdentifier)
-        result.append(m_identifier, s_identifierSize);
+    // A header that could not be read back would lose its entries, the
+    // stored data key among them, while the blob looked fine: refuse it.
+    QVariantMap header = m_header;
     if (storeKey)
-        m_header.insert(s_keyEntry, QVariant(quint64(key())));
-    if (!m_header.isEmpty()) {
+        header.insert(s_keyEntry, QVariant(quint64(key())));
+    QByteArray headerBlock;
+    if (!header.isEmpty()) {
+        QString badKey;
+        if (!CryptKernels::isWritableHeaderMap(header, &badKey)) {
+            Output::LineStream(QtWarningMsg)
+                << "Header entry" << badKey << "cannot be stored: its value cannot be read back.";
+            m_error = IntegrityError;
+            return QByteArray();
+        }
         SimpleCrypt headerCypher(m_masterKey);
         headerCypher.setCompressionPolicy(CompressAlways);
         headerCypher.setIntegrityMode(HashIntegrity);
         headerCypher.setRandomByte(true);
+        headerBlock = headerCypher.encryptToByteArray(CryptKernels::writeHeaderMap(header));
+        if (headerCypher.errorCode() != SimpleCrypt::NoError) {
+            m_error = headerCypher.errorCode();
+            return QByteArray();
+        }
+    }
+    if (storeKey)
+        m_header = header;
+
+    QByteArray result;
+    if (m_prependIdentifier)
+        result.append(m_identifier, s_identifierSize);
+    if (!headerBlock.isEmpty()) {
         result.append(m_headerStartTag, s_startTagSize);
-        result.append(headerCypher.encryptToByteArray(CryptKernels::writeHeaderMap(m_header)));
+        result.append(headerBlock);
         result.append(m_headerEndTag, s_endTagSize);
     }
     result.append(data);

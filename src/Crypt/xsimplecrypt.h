@@ -31,6 +31,21 @@
 //
 // A header block that cannot be decrypted or read is not an error: the
 // header is empty and the data is decrypted with the object's own key.
+//
+// Header values: anything the toolkit's data stream can write and read back
+// safely. A value it cannot write (a type without stream operators, such as
+// QModelIndex), a GUI value other than a font, colour, key sequence, text
+// length, matrix, transform, vector, quaternion or size policy, and lists or
+// maps nested deeper than 256 levels make encryptToByteArray() refuse:
+// IntegrityError, an empty result, a warning naming the entry, and the
+// object's header unchanged. Reading a blob treats such values as an
+// unreadable header block.
+//
+// Only encryptToByteArray() and decryptToByteArray() make and read blobs and
+// set lastError(). The encryptToString() and decryptToString() inherited
+// from SimpleCrypt work on plain SimpleCrypt cyphertexts of the data key
+// (no marker, no header block, no master key) and leave lastError() as it
+// was; their outcome is in SimpleCrypt::errorCode().
 
 #include <basicsdll_export.h>
 
@@ -82,7 +97,9 @@ public:
     bool prependIdentifier() const { return m_prependIdentifier; }
 
     /// The blob of \a plaintext. With \a storeKey the header entry "Key" is
-    /// set to the data key first (and stays in the object's header).
+    /// set to the data key first (and stays in the object's header). A header
+    /// value that could not be read back is refused (IntegrityError, see
+    /// above); on any failure the object's header stays as it was.
     QByteArray encryptToByteArray(QByteArray plaintext, bool storeKey = false);
     /// The data of a blob (with or without marker and header block).
     /// \a header, when given, receives the blob's header map. A "Key" entry

@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include <zlib.h>
+
 namespace {
 
 // Text that compresses to a bit less than half: Base64 of random bytes.
@@ -118,9 +120,23 @@ void tst_Gzip::streamFormat()
     QVERIFY(packed.size() > 18);
     // Magic, deflate, no flags (no name, no comment), no modification time.
     QCOMPARE(packed.left(8), QByteArray("\x1f\x8b\x08\x00\x00\x00\x00\x00", 8));
-    // The trailer: CRC-32 and length of the data, little-endian.
-    QCOMPARE(qFromLittleEndian<quint32>(packed.constData() + packed.size() - 4), quint32(text.size()));
     QCOMPARE(Basics::compressGzip(text), packed); // deterministic
+
+    // The trailer: CRC-32 and length of the data, little-endian; decoding
+    // checks each of them on its own.
+    const QByteArray data = modestlyCompressible(6000);
+    const QByteArray stream = Basics::compressGzip(data);
+    const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef *>(data.constData()), uInt(data.size())));
+    const char *trailer = stream.constData() + stream.size() - 8;
+    QCOMPARE(qFromLittleEndian<quint32>(trailer), crc);
+    QCOMPARE(qFromLittleEndian<quint32>(trailer + 4), quint32(data.size()));
+    QCOMPARE(Basics::decompressGzip(stream), data);
+    QByteArray wrongCrc = stream;
+    qToLittleEndian(crc ^ 0x80000000u, wrongCrc.data() + wrongCrc.size() - 8);
+    QVERIFY(Basics::decompressGzip(wrongCrc).isEmpty());
+    QByteArray wrongLength = stream;
+    qToLittleEndian(quint32(data.size() + 1), wrongLength.data() + wrongLength.size() - 4);
+    QVERIFY(Basics::decompressGzip(wrongLength).isEmpty());
 }
 
 void tst_Gzip::roundTripWhenTheDataIsAtMostTwiceItsStream()

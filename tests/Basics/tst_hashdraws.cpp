@@ -11,6 +11,7 @@
 
 #include <deque>
 #include <limits>
+#include <new>
 #include <numeric>
 #include <random>
 #include <vector>
@@ -75,6 +76,7 @@ private slots:
     void lotto1DrawsAsThePoolDoes_data();
     void lotto1DrawsAsThePoolDoes();
     void lotto1OverTheWholeIntRange();
+    void hugeCountsAndMissingMemoryGiveZero();
 };
 
 void tst_HashDraws::hashIsTheLittleEndianStartOfSha1_data()
@@ -207,6 +209,43 @@ void tst_HashDraws::lotto1OverTheWholeIntRange()
     QCOMPARE(Draws::drawInOrder(3, std::numeric_limits<int>::max(), list, top), 3);
     const int last = std::numeric_limits<int>::max() - 1;
     QCOMPARE(list, (QList<int>{last, last - 1, last - 2}));
+}
+
+void tst_HashDraws::hugeCountsAndMissingMemoryGiveZero()
+{
+    // More values than a QList<int> holds: 0 and an empty result at once,
+    // nothing reserved, nothing thrown.
+    const int max = std::numeric_limits<int>::max();
+    QSet<int> set{1, 2};
+    QCOMPARE(Basics::lotto(max, max, set), 0);
+    QVERIFY(set.isEmpty());
+    QList<int> list{1, 2};
+    QCOMPARE(Basics::lotto1(max, max, list), 0);
+    QVERIFY(list.isEmpty());
+    list = {3};
+    QCOMPARE(Basics::lotto1(Draws::MaxDrawCount + 1, max, list), 0);
+    QVERIFY(list.isEmpty());
+
+    // Memory that runs out while drawing (here: in the generator) gives the
+    // same, not a half-filled result.
+    struct RunsOutOfMemory
+    {
+        int left;
+        quint32 operator()()
+        {
+            if (--left < 0)
+                throw std::bad_alloc();
+            return 12345u * quint32(left);
+        }
+    };
+    RunsOutOfMemory forList{5};
+    list = {4};
+    QCOMPARE(Draws::drawInOrder(10, 100, list, forList), 0);
+    QVERIFY(list.isEmpty());
+    RunsOutOfMemory forSet{5};
+    set = {4};
+    QCOMPARE(Draws::drawSet(10, 100, set, forSet), 0);
+    QVERIFY(set.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_HashDraws)

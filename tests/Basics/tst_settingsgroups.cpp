@@ -1,8 +1,11 @@
 // Settings groups: nested maps stored as nested groups of a real QSettings
-// store on disk, in INI format and in the platform's native format, relative
-// to the group the caller has open.
+// store on disk, in INI format and in the platform's native format (itself
+// an INI file on Linux, the registry on Windows), relative to the group the
+// caller has open.
 
 #include <Basics/basics.h>
+
+#include "testsupport/messagecapture.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -20,6 +23,7 @@ private slots:
     void storeReturnsItsOwnTypes();
     void otherKeysStayAndAreReadToo();
     void groupWinsOverKeyOfTheSameName();
+    void slashesMakeGroupsAndEmptyKeysAreDropped();
 
 private:
     std::unique_ptr<QSettings> open(const QString &format) const;
@@ -43,14 +47,20 @@ std::unique_ptr<QSettings> tst_SettingsGroups::open(const QString &format) const
     if (format == QLatin1String("ini"))
         return std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("store.ini")),
                                            QSettings::IniFormat);
-    return std::make_unique<QSettings>();
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QCoreApplication::organizationName(),
+                                       QCoreApplication::applicationName());
 }
 
 void tst_SettingsGroups::nestedMapsBecomeGroups_data()
 {
     QTest::addColumn<QString>("format");
     QTest::newRow("ini file") << "ini";
-    QTest::newRow("native store") << "native";
+#ifdef Q_OS_WIN
+    QTest::newRow("native format (registry)") << "native";
+#else
+    QTest::newRow("native format (an INI file here)") << "native";
+#endif
 }
 
 void tst_SettingsGroups::nestedMapsBecomeGroups()
@@ -65,6 +75,8 @@ void tst_SettingsGroups::nestedMapsBecomeGroups()
         {QStringLiteral("list"), QVariantList{1, QStringLiteral("x")}}};
     {
         std::unique_ptr<QSettings> settings = open(format);
+        QCOMPARE(settings->format(), format == QLatin1String("ini") ? QSettings::IniFormat
+                                                                    : QSettings::NativeFormat);
         settings->clear();
         settings->beginGroup(QStringLiteral("tool"));
         Basics::writeSettingsGroup(*settings, map);
@@ -146,6 +158,27 @@ void tst_SettingsGroups::groupWinsOverKeyOfTheSameName()
     QCOMPARE(read, (QVariantMap{{QStringLiteral("x"),
                                  QVariantMap{{QStringLiteral("y"), QStringLiteral("in group")}}}}));
     QCOMPARE(Basics::readSettingsGroup(settings), read); // reading changes nothing
+}
+
+void tst_SettingsGroups::slashesMakeGroupsAndEmptyKeysAreDropped()
+{
+    // The store reads '/' in a key as a group separator and ignores an
+    // empty key (with a warning of its own): such maps do not come back as
+    // they were written.
+    const QString path = m_dir.filePath(QStringLiteral("slashes.ini"));
+    {
+        QSettings settings(path, QSettings::IniFormat);
+        MessageCapture capture;
+        Basics::writeSettingsGroup(settings, {{QStringLiteral("lens/radius"), 12},
+                                              {QString(), 1},
+                                              {QStringLiteral("plain"), 2}});
+        QCOMPARE(capture.messages().size(), 1);
+        QCOMPARE(capture.messages().first().type, QtWarningMsg);
+    }
+    QSettings settings(path, QSettings::IniFormat);
+    QCOMPARE(Basics::readSettingsGroup(settings),
+             (QVariantMap{{QStringLiteral("lens"), QVariantMap{{QStringLiteral("radius"), QStringLiteral("12")}}},
+                          {QStringLiteral("plain"), QStringLiteral("2")}}));
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsGroups)

@@ -1,12 +1,15 @@
 // Writing typed XML files atomically: the file is replaced as a whole, and a
 // write that fails for any reason (no directory, read-only file or file
-// system, file-size limit, full disk) leaves the previous file untouched.
+// system, file-size limit, full disk, a date ISO 8601 cannot spell, a
+// document beyond 2 GiB) leaves the previous file untouched. Files beyond
+// 2 GiB are refused on reading too.
 
 #include <Basics/basics.h>
 
 #include "scratchfilesystem.h"
 
 #include <QFile>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -29,6 +32,8 @@ private slots:
     void writeReplacesAtomically();
     void failedOpenKeepsThePreviousFile();
     void failedWriteKeepsThePreviousFile();
+    void datesBeyondIsoYearsFailTheWrite();
+    void documentsBeyondTwoGibibytes();
 
 private:
     QTemporaryDir m_dir;
@@ -128,23 +133,103 @@ void tst_VariantMapXmlWrite::failedWriteKeepsThePreviousFile()
                  QStringList{QStringLiteral("limited.xml")});
     }
 
-    // A full file system.
-    ScratchMount mount(64);
+    // A full file system: a 2 MiB tmpfs filled up but for 64 KiB.
+    ScratchMount mount(2048);
     if (!mount.mounted())
         QSKIP("cannot mount a small tmpfs here: full-disk case not checked");
     const QString path = mount.filePath(QStringLiteral("full.xml"));
     QVERIFY(Basics::writeVariantMapToXml(path, old));
     const QByteArray before = readAll(path);
+    const QString fillerPath = mount.filePath(QStringLiteral("filler"));
+    {
+        QFile filler(fillerPath);
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const qint64 room = QStorageInfo(mount.path()).bytesAvailable();
+        QVERIFY(room > 1024 * 1024);
+        QVERIFY(filler.write(QByteArray(int(room - 64 * 1024), 'f')) == room - 64 * 1024);
+    }
     QString error;
     QVERIFY(!Basics::writeVariantMapToXml(path, big, &error));
     QCOMPARE(error, QStringLiteral("Fehler beim Schreiben des XML-Streams."));
     QCOMPARE(readAll(path), before);
-    QCOMPARE(mount.entries(), QStringList{QStringLiteral("full.xml")});
+    QCOMPARE(mount.entries(), (QStringList{QStringLiteral("filler"), QStringLiteral("full.xml")}));
     // Once there is room again, the same write succeeds.
+    QVERIFY(QFile::remove(fillerPath));
+    QVERIFY(Basics::writeVariantMapToXml(path, big, &error));
     QVariantMap read;
-    QVERIFY(Basics::writeVariantMapToXml(path, {{QStringLiteral("fits"), 1}}));
     QVERIFY(Basics::readVariantMapFromXml(path, &read));
-    QCOMPARE(read.value(QStringLiteral("fits")), QVariant(1));
+    QCOMPARE(read, big);
+    QCOMPARE(mount.entries(), QStringList{QStringLiteral("full.xml")});
+}
+
+void tst_VariantMapXmlWrite::datesBeyondIsoYearsFailTheWrite()
+{
+    const QString path = m_dir.filePath(QStringLiteral("dates.xml"));
+    const QVariantMap old{{QStringLiteral("old"), QDate(2020, 1, 1)}};
+    QVERIFY(Basics::writeVariantMapToXml(path, old));
+    const QByteArray before = readAll(path);
+
+    // The toolkit's ISO text of these is empty: they would read back as
+    // invalid dates.
+    const QTime noon(12, 0);
+    const QVariantList beyond{QDate(10000, 1, 1), QDate(-1, 12, 31), QDate(-4713, 1, 2),
+                              QDateTime(QDate(12345, 6, 7), noon, Qt::UTC),
+                              QDateTime(QDate(-50, 1, 1), noon)};
+    for (const QVariant &value : beyond) {
+        QString error;
+        QVERIFY2(!Basics::writeVariantMapToXml(path, {{QStringLiteral("d"), value}}, &error),
+                 qPrintable(value.toString()));
+        QCOMPARE(error, QStringLiteral("Fehler beim Schreiben des XML-Streams."));
+        QVERIFY(!Basics::writeVariantMapToXml(
+            path, {{QStringLiteral("l"), QVariantList{QVariantMap{{QStringLiteral("d"), value}}}}}));
+        QCOMPARE(readAll(path), before);
+    }
+
+    // The years 1 and 9999 are spelled; invalid dates are written empty.
+    const QVariantMap edges{{QStringLiteral("first"), QDate(1, 1, 1)},
+                            {QStringLiteral("last"), QDateTime(QDate(9999, 12, 31), noon, Qt::UTC)},
+                            {QStringLiteral("invalid"), QDate()},
+                            {QStringLiteral("invalid time"), QDateTime()}};
+    QVERIFY(Basics::writeVariantMapToXml(path, edges));
+    QVariantMap read;
+    QVERIFY(Basics::readVariantMapFromXml(path, &read));
+    QCOMPARE(read, edges);
+}
+
+void tst_VariantMapXmlWrite::documentsBeyondTwoGibibytes()
+{
+    // One string of 64 Mi characters, held once and written 33 times: the
+    // document would pass 2 GiB, more than a byte array holds.
+    const QString path = m_dir.filePath(QStringLiteral("huge.xml"));
+    const QVariantMap old{{QStringLiteral("old"), QStringLiteral("file")}};
+    QVERIFY(Basics::writeVariantMapToXml(path, old));
+    const QByteArray before = readAll(path);
+    {
+        const QString chunk(64 << 20, QLatin1Char('a'));
+        QVariantList list;
+        for (int i = 0; i < 33; ++i)
+            list.append(chunk);
+        QString error;
+        QVERIFY(!Basics::writeVariantMapToXml(path, {{QStringLiteral("list"), list}}, &error));
+        QCOMPARE(error, QStringLiteral("Fehler beim Schreiben des XML-Streams."));
+        QCOMPARE(readAll(path), before);
+    }
+
+    // A file beyond 2 GiB (sparse: nothing is written) cannot be read into
+    // memory at once: an error, where the toolkit would give an empty text.
+    const QString big = m_dir.filePath(QStringLiteral("big.xml"));
+    {
+        QFile file(big);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write(before) == before.size());
+        QVERIFY(file.resize(qint64(1) << 31));
+    }
+    QVariantMap map{{QStringLiteral("kept"), 1}};
+    QString error;
+    QVERIFY(!Basics::readVariantMapFromXml(big, &map, &error));
+    QCOMPARE(error, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: File too large"));
+    QCOMPARE(map, (QVariantMap{{QStringLiteral("kept"), 1}}));
+    QVERIFY(QFile::remove(big));
 }
 
 QTEST_GUILESS_MAIN(tst_VariantMapXmlWrite)

@@ -1,13 +1,27 @@
 // The fast scramble and CRC forms against their simple definitions over
 // random lengths, alignments, phases and chain states; the bounded inflate
-// against qUncompress; the header map's byte form.
+// against qUncompress; the header map's byte form and what it can carry.
 
 #include "Crypt/boundeduncompress_p.h"
 #include "Crypt/cryptkernels_p.h"
 #include "Crypt/headerstream_p.h"
 #include "testsupport/randombytes.h"
 
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QKeySequence>
+#include <QMatrix4x4>
+#include <QModelIndex>
+#include <QPolygon>
+#include <QQuaternion>
 #include <QRandomGenerator>
+#include <QSizePolicy>
+#include <QTextLength>
+#include <QTransform>
+#include <QVector2D>
+#include <QVector3D>
+#include <QVector4D>
 #include <QtEndian>
 #include <QtTest>
 
@@ -71,6 +85,7 @@ private slots:
     void boundedUncompressRejectsDamage();
     void headerMapByteForm();
     void headerMapRejectsDamageAndDeepNesting();
+    void headerMapReadsFixedSizeGuiValues();
 };
 
 void tst_CryptKernels::scrambleFormsAgree()
@@ -283,24 +298,25 @@ void tst_CryptKernels::headerMapRejectsDamageAndDeepNesting()
     }
     QVERIFY(!readHeaderMap(unknown, &back));
 
-    // GUI values cannot be read without a GUI application (the toolkit
-    // would abort): by id and by name.
-    // 174 is an old extended id that reads as a GUI type today.
-    for (quint32 type : {64u, 65u, 69u, 73u, 74u, 86u, 174u}) {
+    // GUI values whose readers reserve, nest or decode images make the map
+    // unreadable in every application: by old id, by extended id and by name.
+    // 168 and 184 are old extended ids of a polygon and a colour space.
+    for (quint32 type : {65u, 66u, 68u, 69u, 70u, 71u, 72u, 73u, 74u, 77u, 79u, 168u, 184u}) {
         QByteArray gui;
         QDataStream stream(&gui, QIODevice::WriteOnly);
         stream.setVersion(QDataStream::Qt_4_8);
         stream << quint32(1) << QStringLiteral("g") << type << qint8(0) << QByteArray(64, '\0');
-        QVERIFY(!readHeaderMap(gui, &back));
+        QVERIFY2(!readHeaderMap(gui, &back), qPrintable(QString::number(type)));
     }
-    QByteArray named;
-    {
+    for (const char *name : {"QBitmap", "QPolygonF", "QColorSpace", "QTextFormat"}) {
+        QByteArray named;
         QDataStream stream(&named, QIODevice::WriteOnly);
         stream.setVersion(QDataStream::Qt_4_8);
         stream << quint32(1) << QStringLiteral("g") << quint32(127) << qint8(0)
-               << QByteArray("QBitmap") << QByteArray(64, '\0');
+               << QByteArray(name) << QByteArray(64, '\0');
+        QVERIFY2(!readHeaderMap(named, &back), name);
     }
-    QVERIFY(!readHeaderMap(named, &back));
+    QVERIFY(back.isEmpty());
 
     // Lists that claim two billion elements: read element by element, so
     // they fail at the end of the data instead of reserving gigabytes.
@@ -334,6 +350,73 @@ void tst_CryptKernels::headerMapRejectsDamageAndDeepNesting()
     QVERIFY(readHeaderMap(writeHeaderMap(lists), &back));
     QCOMPARE(back, lists);
     QVERIFY(!readHeaderMap(QByteArray::fromHex("ffffffff"), &back));
+}
+
+void tst_CryptKernels::headerMapReadsFixedSizeGuiValues()
+{
+    // Read in every application, this one without a GUI included.
+    const QVariantMap gui{
+        {QStringLiteral("colour"), QColor(10, 20, 30, 40)},
+        {QStringLiteral("font"), QFont(QStringLiteral("Sans"), 11, QFont::Bold, true)},
+        {QStringLiteral("keys"), QKeySequence(QStringLiteral("Ctrl+K, Ctrl+S, Alt+X, F2"))},
+        {QStringLiteral("key"), QKeySequence(QStringLiteral("Ctrl+Q"))},
+        {QStringLiteral("length"), QVariant::fromValue(QTextLength(QTextLength::PercentageLength, 50))},
+        {QStringLiteral("matrix"), QMatrix(1, 2, 3, 4, 5, 6)},
+        {QStringLiteral("transform"), QTransform(1, 2, 3, 4, 5, 6, 7, 8, 9)},
+        {QStringLiteral("matrix4x4"), QMatrix4x4(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16)},
+        {QStringLiteral("v2"), QVector2D(1, 2)},
+        {QStringLiteral("v3"), QVector3D(1, 2, 3)},
+        {QStringLiteral("v4"), QVector4D(1, 2, 3, 4)},
+        {QStringLiteral("quaternion"), QQuaternion(1, 2, 3, 4)},
+        {QStringLiteral("null keys"), QVariant(QVariant::KeySequence)}};
+    QString unwritable;
+    QVERIFY2(isWritableHeaderMap(gui, &unwritable), qPrintable(unwritable));
+    QVariantMap back;
+    QVERIFY(readHeaderMap(writeHeaderMap(gui), &back));
+    QCOMPARE(back, gui);
+    QVERIFY(back.value(QStringLiteral("null keys")).isNull());
+
+    // Size policies travel where the toolkit streams them, which depends on
+    // how its widgets module was set up; elsewhere such a header can neither
+    // be written nor read (and the toolkit is not asked to).
+    const QVariant policy = QVariant::fromValue(QSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed));
+    QByteArray probeBytes;
+    QDataStream probe(&probeBytes, QIODevice::WriteOnly);
+    const bool streamed = QMetaType::save(probe, QMetaType::QSizePolicy, policy.constData());
+    const QVariantMap policies{{QStringLiteral("policy"), policy}};
+    QCOMPARE(isWritableHeaderMap(policies), streamed);
+    QCOMPARE(readHeaderMap(writeHeaderMap(policies), &back), streamed);
+    if (streamed)
+        QCOMPARE(back, policies);
+
+    // Key sequences are read as whole lists: surplus codes do not spill into
+    // the next entry, a list cut short or claiming two billion codes fails.
+    const auto keySequence = [](quint32 count, int present) {
+        QByteArray bytes;
+        QDataStream stream(&bytes, QIODevice::WriteOnly);
+        stream.setVersion(QDataStream::Qt_4_8);
+        stream << quint32(2) << QStringLiteral("k") << quint32(76) << qint8(0) << count;
+        for (int i = 0; i < present; ++i)
+            stream << quint32(Qt::Key_A + i);
+        if (quint32(present) == count)
+            stream << QStringLiteral("z") << QVariant(QStringLiteral("after"));
+        return bytes;
+    };
+    QVERIFY(readHeaderMap(keySequence(6, 6), &back));
+    QCOMPARE(back.value(QStringLiteral("k")).value<QKeySequence>(),
+             QKeySequence(Qt::Key_A, Qt::Key_B, Qt::Key_C, Qt::Key_D));
+    QCOMPARE(back.value(QStringLiteral("z")), QVariant(QStringLiteral("after")));
+    QVERIFY(!readHeaderMap(keySequence(4, 2), &back));
+    QVERIFY(!readHeaderMap(keySequence(0x7FFFFFF0, 2), &back));
+
+    // Values a header cannot carry.
+    QVERIFY(!isWritableHeaderMap({{QStringLiteral("p"), QPolygon({QPoint(1, 2)})}}));
+    QVERIFY(!isWritableHeaderMap({{QStringLiteral("b"), QBrush(Qt::red)}}));
+    QString badKey;
+    QVERIFY(!isWritableHeaderMap({{QStringLiteral("a"), 1},
+                                  {QStringLiteral("m"), QVariantList{QModelIndex()}}},
+                                 &badKey));
+    QCOMPARE(badKey, QStringLiteral("m"));
 }
 
 QTEST_GUILESS_MAIN(tst_CryptKernels)

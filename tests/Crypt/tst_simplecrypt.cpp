@@ -13,6 +13,9 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <limits>
+#include <new>
+
 namespace {
 
 constexpr quint64 s_key = Q_UINT64_C(0x0123456789ABCDEF);
@@ -76,6 +79,7 @@ private slots:
     void truncatedIntegrityValues();
     void wrongKeys();
     void damagedAndForgedCompressedBodies();
+    void resultTooLargeForAByteArray();
 };
 
 void tst_SimpleCrypt::defaultsAndKeys()
@@ -393,6 +397,23 @@ void tst_SimpleCrypt::damagedAndForgedCompressedBodies()
     // Four zero bytes are qCompress's empty form.
     QVERIFY(crypt.decryptToByteArray(forge(1, QByteArray("r\0\0\0\0", 5))).isEmpty());
     QCOMPARE(crypt.errorCode(), SimpleCrypt::NoError);
+}
+
+void tst_SimpleCrypt::resultTooLargeForAByteArray()
+{
+    // Nearly 2 GiB that no cyphertext byte array can hold with its overhead.
+    // The bytes are never touched: no compression, no integrity value.
+    QByteArray plaintext;
+    try {
+        plaintext = QByteArray(std::numeric_limits<int>::max() - 40, Qt::Uninitialized);
+    } catch (const std::bad_alloc &) {
+        QSKIP("cannot reserve 2 GiB of address space here");
+    }
+    SimpleCrypt crypt = plainCypher();
+    QVERIFY(!crypt.encryptToByteArray(QByteArray("fits")).isEmpty());
+    QCOMPARE(crypt.errorCode(), SimpleCrypt::NoError);
+    QVERIFY(crypt.encryptToByteArray(plaintext).isEmpty());
+    QCOMPARE(crypt.errorCode(), SimpleCrypt::IntegrityError);
 }
 
 QTEST_GUILESS_MAIN(tst_SimpleCrypt)

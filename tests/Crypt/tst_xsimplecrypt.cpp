@@ -6,7 +6,34 @@
 #include "testsupport/messagecapture.h"
 
 #include <QDataStream>
+#include <QModelIndex>
 #include <QtTest>
+
+#include <new>
+
+// An application type without stream operators, and one whose reader fails
+// by running out of memory.
+struct Unstreamable
+{
+    int value = 0;
+};
+Q_DECLARE_METATYPE(Unstreamable)
+
+struct Greedy
+{
+    int value = 0;
+};
+Q_DECLARE_METATYPE(Greedy)
+
+QDataStream &operator<<(QDataStream &stream, const Greedy &greedy)
+{
+    return stream << qint32(greedy.value);
+}
+
+QDataStream &operator>>(QDataStream &, Greedy &)
+{
+    throw std::bad_alloc();
+}
 
 namespace {
 
@@ -46,6 +73,8 @@ private slots:
     void getHeaderCutsTheBlock();
     void emptyInputAndMissingMasterKey();
     void damagedBlobs();
+    void headerValuesThatCannotBeReadBackAreRefused();
+    void headerReaderRunningOutOfMemory();
 };
 
 void tst_XSimpleCrypt::defaultsConstantsAndErrorTexts()
@@ -344,6 +373,94 @@ void tst_XSimpleCrypt::damagedBlobs()
     QCOMPARE(reader.lastError(), int(XSimpleCrypt::VersionError));
     for (int size = 1; size < blob.size(); ++size)
         QVERIFY(reader.decryptToByteArray(blob.left(size)).isEmpty());
+}
+
+void tst_XSimpleCrypt::headerValuesThatCannotBeReadBackAreRefused()
+{
+    qRegisterMetaType<Unstreamable>();
+    XSimpleCrypt writer(s_master);
+    writer.setKey(s_key);
+    const QVariantMap good{{QStringLiteral("Author"), QStringLiteral("lab")}};
+    QVERIFY(!writer.encryptToByteArray(s_data).isEmpty());
+
+    // Written as a bare type id, each of these would make the whole header,
+    // and with it the stored key, unreadable.
+    const QVariantList nested{1, QVariantMap{{QStringLiteral("index"), QModelIndex()}}};
+    const QVector<QVariant> unreadable{
+        QVariant::fromValue(QModelIndex()), QVariant::fromValue(Unstreamable{3}),
+        QVariant(nested),
+        QVariantHash{{QStringLiteral("h"), QVariant::fromValue(Unstreamable{})}}};
+    for (const QVariant &value : unreadable) {
+        QVariantMap header = good;
+        header.insert(QStringLiteral("Bad"), value);
+        writer.setHeader(header);
+        MessageCapture capture;
+        QVERIFY(writer.encryptToByteArray(s_data, true).isEmpty());
+        QCOMPARE(writer.lastError(), int(XSimpleCrypt::IntegrityError));
+        QCOMPARE(writer.lastErrorString(), QStringLiteral("Integrity failed"));
+        QCOMPARE(capture.texts(),
+                 QStringList{QStringLiteral(
+                     "Header entry \"Bad\" cannot be stored: its value cannot be read back. ")});
+        QCOMPARE(capture.messages().first().type, QtWarningMsg);
+        QCOMPARE(writer.header(), header); // no "Key" added by the refused call
+    }
+
+    // Nesting as deep as the reader takes is fine, one level more is not.
+    const auto nestedLists = [](int depth) {
+        QVariant value(7);
+        for (int i = 0; i < depth; ++i)
+            value = QVariantList{value};
+        return value;
+    };
+    XSimpleCrypt reader(s_master);
+    reader.setKey(s_key);
+    writer.setHeader({{QStringLiteral("n"), nestedLists(256)}});
+    const QByteArray deepest = writer.encryptToByteArray(s_data);
+    QVERIFY(!deepest.isEmpty());
+    QVariantMap back;
+    QCOMPARE(reader.decryptToByteArray(deepest, &back), s_data);
+    QCOMPARE(back.size(), 1);
+    writer.setHeader({{QStringLiteral("n"), nestedLists(257)}});
+    {
+        MessageCapture capture;
+        QVERIFY(writer.encryptToByteArray(s_data).isEmpty());
+        QCOMPARE(writer.lastError(), int(XSimpleCrypt::IntegrityError));
+    }
+
+    // Invalid values, string and byte array lists and variants in variants
+    // are written and read back as they were.
+    const QVariant inner(QStringList{QStringLiteral("i")});
+    const QVariantMap mixed{{QStringLiteral("invalid"), QVariant()},
+                            {QStringLiteral("strings"), QStringList{QStringLiteral("a")}},
+                            {QStringLiteral("bytes"), QVariant::fromValue(QByteArrayList{"b"})},
+                            {QStringLiteral("variant"), QVariant(QMetaType::QVariant, &inner)}};
+    writer.setHeader(mixed);
+    const QByteArray blob = writer.encryptToByteArray(s_data, true);
+    QVERIFY(!blob.isEmpty());
+    QCOMPARE(writer.lastError(), 0);
+    XSimpleCrypt fresh(s_master);
+    QCOMPARE(fresh.decryptToByteArray(blob, &back), s_data); // the stored key works
+    QCOMPARE(back.take(QStringLiteral("Key")).toULongLong(), s_key);
+    QCOMPARE(back, mixed);
+}
+
+void tst_XSimpleCrypt::headerReaderRunningOutOfMemory()
+{
+    // A reader of an application type that cannot get its memory: the header
+    // is unreadable, the data still decrypts.
+    qRegisterMetaTypeStreamOperators<Greedy>("Greedy");
+    XSimpleCrypt writer(s_master);
+    writer.setKey(s_key);
+    writer.setHeader({{QStringLiteral("g"), QVariant::fromValue(Greedy{5})},
+                      {QStringLiteral("s"), QStringLiteral("text")}});
+    const QByteArray blob = writer.encryptToByteArray(s_data);
+    QVERIFY(!blob.isEmpty());
+    XSimpleCrypt reader(s_master);
+    reader.setKey(s_key);
+    QVariantMap header{{QStringLiteral("stale"), 1}};
+    QCOMPARE(reader.decryptToByteArray(blob, &header), s_data);
+    QVERIFY(header.isEmpty());
+    QCOMPARE(reader.lastError(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_XSimpleCrypt)

@@ -67,6 +67,11 @@ int runXEncrypt(const QStringList &arguments)
         const int equals = entry.indexOf(QLatin1Char('='));
         if (equals <= 0)
             return cli::usageError(s_xencrypt, QStringLiteral("--header takes NAME=VALUE"));
+        // "Key" is where the data key travels: a text there would stand in
+        // for the key, or be overwritten by --store-key.
+        if (entry.left(equals) == QLatin1String("Key"))
+            return cli::usageError(s_xencrypt,
+                                   QStringLiteral("--header cannot set \"Key\": use --store-key"));
         header.insert(entry.left(equals), entry.mid(equals + 1));
     }
     crypt.setHeader(header);

@@ -241,6 +241,10 @@ int runJsonToXml(const QStringList &arguments)
     const QVariant map = converter.convert(document.object(), QString());
     if (!converter.error().isEmpty())
         return cli::failure(command, QStringLiteral("%1: %2").arg(in.fileName(), converter.error()));
+    // {"@type": ..., "value": ...} stands for a single value, not for a map.
+    if (map.userType() != QMetaType::QVariantMap)
+        return cli::failure(command, QStringLiteral("%1: the JSON root is a tagged %2 value, not a map")
+                                         .arg(in.fileName(), document.object().value(TypeKey).toString()));
     QString error;
     if (!Basics::writeVariantMapToXml(arguments.at(1), map.toMap(), &error))
         return cli::failure(command, error);
