@@ -58,8 +58,36 @@ int currentTypeId(quint32 streamed)
         id = QMetaType::QSizePolicy;
     else if (streamed > 75 && streamed <= 86)
         id = streamed - 1;
-    // A variant keeps its type in 30 bits: a huge id is read as its low bits.
-    return int(id & 0x3FFFFFFF);
+    // A variant keeps its type in 30 bits. The toolkit's own reader would
+    // create the value with the full id and destroy it by the low bits (as a
+    // different type); no writer produces such ids, so they are corrupt.
+    if (id > 0x3FFFFFFF)
+        return -1;
+    return int(id);
+}
+
+// A value of any other type, read by the type's own stream reader: the id,
+// the null flag and the name are consumed already, so the toolkit does not
+// interpret the id a second time.
+bool readPlainValue(QDataStream &stream, int type, bool named, QVariant *value)
+{
+    if (type == QMetaType::UnknownType) {
+        if (named)
+            return false; // a named type this application does not know
+        QString placeholder; // an invalid variant is written with an empty text
+        stream >> placeholder;
+        *value = QVariant();
+        return stream.status() == QDataStream::Ok;
+    }
+    if (!QMetaType::isRegistered(type))
+        return false;
+    QVariant read(type, nullptr);
+    if (!read.isValid() || !QMetaType::load(stream, type, read.data()))
+        return false;
+    if (stream.status() != QDataStream::Ok)
+        return false;
+    *value = read;
+    return true;
 }
 
 // GUI values are read only where the toolkit reads them in a size fixed by
@@ -169,12 +197,12 @@ bool readContainer(QVariant *value, bool isNull,
 // allocation), the rest by the toolkit.
 bool readVariant(QDataStream &stream, QVariant *value, int depth)
 {
-    QIODevice *device = stream.device();
-    const qint64 start = device->pos();
     quint32 streamed = 0;
     qint8 isNull = 0;
     stream >> streamed >> isNull;
     int type = currentTypeId(streamed);
+    if (type < 0)
+        return false;
     if (streamed == s_namedType) {
         QByteArray name;
         stream >> name;
@@ -211,13 +239,11 @@ bool readVariant(QDataStream &stream, QVariant *value, int depth)
     default:
         if (!isReadableType(type))
             return false;
-        device->seek(start);
         try {
-            stream >> *value;
+            return readPlainValue(stream, type, streamed == s_namedType, value);
         } catch (const std::bad_alloc &) {
             return false; // an application type's reader asked for too much
         }
-        return stream.status() == QDataStream::Ok;
     }
 
     if (depth >= s_maximumNesting)

@@ -320,7 +320,8 @@ void tst_CryptKernels::headerMapRejectsDamageAndDeepNesting()
 
     // Lists that claim two billion elements: read element by element, so
     // they fail at the end of the data instead of reserving gigabytes.
-    // 2147483756 reads as 11 (string list) once a variant keeps 30 bits of it.
+    // 2147483756 would read as 11 (string list) if only 30 bits of it were
+    // kept; ids beyond 30 bits are refused as corrupt.
     for (const QByteArray &type : {QByteArray("11"), QByteArray("146"), QByteArray("2147483756"),
                                    QByteArray("QStringList")}) {
         QByteArray huge;
@@ -333,6 +334,17 @@ void tst_CryptKernels::headerMapRejectsDamageAndDeepNesting()
             stream << type.toUInt() << qint8(0);
         stream << quint32(0x7FFFFFFF) << QByteArray("one") << QByteArray("two");
         QVERIFY2(!readHeaderMap(huge, &back), type.constData());
+    }
+
+    // An old-style id with bit 30 set, for a vector type: the toolkit's own
+    // reader would create the value under one id and free it under another.
+    {
+        QByteArray flagged;
+        QDataStream stream(&flagged, QIODevice::WriteOnly);
+        stream.setVersion(QDataStream::Qt_4_8);
+        stream << quint32(1) << QStringLiteral("n") << quint32(0x400000B4) << qint8(0)
+               << quint32(0x01020000);
+        QVERIFY(!readHeaderMap(flagged, &back));
     }
     QByteArray wrapped; // a variant (old id 138) holding such a list
     {
