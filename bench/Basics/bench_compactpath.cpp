@@ -34,33 +34,6 @@ QList<int> widths(const QFont &font, const QString &path)
     return {full / 4, full / 2, full * 3 / 4};
 }
 
-void BM_CompactPath(benchmark::State &state)
-{
-    const QFont font;
-    const QString path = longPath();
-    const QList<int> sizes = widths(font, path);
-    for (auto _ : state) {
-        for (int width : sizes)
-            benchmark::DoNotOptimize(Basics::compactPath(path, width, font));
-    }
-    state.SetItemsProcessed(state.iterations() * sizes.size());
-}
-BENCHMARK(BM_CompactPath);
-
-void BM_ElidedTextMiddle(benchmark::State &state)
-{
-    const QFont font;
-    const QString path = longPath();
-    const QList<int> sizes = widths(font, path);
-    for (auto _ : state) {
-        const QFontMetrics metrics(font);
-        for (int width : sizes)
-            benchmark::DoNotOptimize(metrics.elidedText(path, Qt::ElideMiddle, width));
-    }
-    state.SetItemsProcessed(state.iterations() * sizes.size());
-}
-BENCHMARK(BM_ElidedTextMiddle);
-
 // Letter spacing narrows whole texts below the sum of their characters'
 // advances, so compactPath measures instead of estimating.
 QFont spacedFont()
@@ -70,9 +43,8 @@ QFont spacedFont()
     return font;
 }
 
-void BM_CompactPathSpaced(benchmark::State &state)
+void compactPathRun(benchmark::State &state, const QFont &font)
 {
-    const QFont font = spacedFont();
     const QString path = longPath();
     const QList<int> sizes = widths(font, path);
     for (auto _ : state) {
@@ -81,11 +53,9 @@ void BM_CompactPathSpaced(benchmark::State &state)
     }
     state.SetItemsProcessed(state.iterations() * sizes.size());
 }
-BENCHMARK(BM_CompactPathSpaced);
 
-void BM_ElidedTextMiddleSpaced(benchmark::State &state)
+void elidedTextRun(benchmark::State &state, const QFont &font)
 {
-    const QFont font = spacedFont();
     const QString path = longPath();
     const QList<int> sizes = widths(font, path);
     for (auto _ : state) {
@@ -95,6 +65,14 @@ void BM_ElidedTextMiddleSpaced(benchmark::State &state)
     }
     state.SetItemsProcessed(state.iterations() * sizes.size());
 }
+
+void BM_CompactPath(benchmark::State &state) { compactPathRun(state, QFont()); }
+BENCHMARK(BM_CompactPath);
+void BM_ElidedTextMiddle(benchmark::State &state) { elidedTextRun(state, QFont()); }
+BENCHMARK(BM_ElidedTextMiddle);
+void BM_CompactPathSpaced(benchmark::State &state) { compactPathRun(state, spacedFont()); }
+BENCHMARK(BM_CompactPathSpaced);
+void BM_ElidedTextMiddleSpaced(benchmark::State &state) { elidedTextRun(state, spacedFont()); }
 BENCHMARK(BM_ElidedTextMiddleSpaced);
 
 void BM_OneCharacterAtATime(benchmark::State &state)

@@ -127,6 +127,16 @@ private:
     std::vector<std::vector<int>> m_taken; // per bucket, sorted; only for width > 1
 };
 
+/// How many values a draw of \a count out of \a range yields: 0 when range < 2,
+/// count < 1 or more than MaxDrawCount values would be needed.
+inline int drawCount(int count, int range)
+{
+    if (range < 2 || count < 1)
+        return 0;
+    const int n = qMin(count, range);
+    return n > MaxDrawCount ? 0 : n;
+}
+
 /// lotto: min(count, range) distinct values of [0, range) as a set; values
 /// already drawn are drawn again.
 /// Like drawInOrder(), 0 and an empty set for more than MaxDrawCount values
@@ -135,10 +145,8 @@ template <class Generator>
 int drawSet(int count, int range, QSet<int> &result, Generator &generator)
 {
     result.clear();
-    if (range < 2 || count < 1)
-        return 0;
-    const int n = qMin(count, range);
-    if (n > MaxDrawCount)
+    const int n = drawCount(count, range);
+    if (n == 0)
         return 0;
     try {
         result.reserve(n);
@@ -162,10 +170,8 @@ template <class Generator>
 int drawInOrder(int count, int range, QList<int> &result, Generator &generator)
 {
     result.clear();
-    if (range < 2 || count < 1)
-        return 0;
-    const int n = qMin(count, range);
-    if (n > MaxDrawCount)
+    const int n = drawCount(count, range);
+    if (n == 0)
         return 0;
     try {
         result.reserve(n);
