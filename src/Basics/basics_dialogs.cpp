@@ -100,17 +100,17 @@ QString proposedSaveName(const QString &dir, const QString &selectedEntry)
 
 } // namespace BasicsDialogs
 
-QString Basics::getLastDirectory()
+QString BasicsFileDialogs::getLastDirectory()
 {
     return s_lastDirectory;
 }
 
-void Basics::setLastDirectory(QString dir)
+void BasicsFileDialogs::setLastDirectory(QString dir)
 {
     s_lastDirectory = dir;
 }
 
-QString Basics::getExistingDirectory(QWidget *parent, const QString &caption, const QString &dir,
+QString BasicsFileDialogs::getExistingDirectory(QWidget *parent, const QString &caption, const QString &dir,
                                      QFileDialog::Options options)
 {
     const QString start = dir.isEmpty() ? s_lastDirectory : dir;
@@ -119,7 +119,7 @@ QString Basics::getExistingDirectory(QWidget *parent, const QString &caption, co
     return result;
 }
 
-QString Basics::getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
+QString BasicsFileDialogs::getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                                 const QString &filter, QString *selectedFilter,
                                 QFileDialog::Options options)
 {
@@ -141,7 +141,7 @@ QString Basics::getOpenFileName(QWidget *parent, const QString &caption, const Q
     return result;
 }
 
-QString Basics::getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
+QString BasicsFileDialogs::getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
                                 const QString &filter, QString *selectedFilter,
                                 QFileDialog::Options options)
 {

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <vector>
 
-QString Basics::toString(double value, int precision)
+QString BasicsFormat::toString(double value, int precision)
 {
     const QLocale locale;
     QString text = locale.toString(value, 'f', precision);
@@ -24,7 +24,7 @@ QString Basics::toString(double value, int precision)
     return text;
 }
 
-QString Basics::toStringWithUnit(double value, const QString &unit)
+QString BasicsFormat::toStringWithUnit(double value, const QString &unit)
 {
     if (value == 0)
         return QStringLiteral("0 ") + unit;
@@ -37,7 +37,7 @@ QString Basics::toStringWithUnit(double value, const QString &unit)
     return toString(value, 3) + QLatin1Char(' ') + shown;
 }
 
-QString Basics::stripLeadingDigits(QString text)
+QString BasicsFormat::stripLeadingDigits(QString text)
 {
     // Only a prefix made entirely of digits is an ordering prefix: every
     // character before the underscore is tested, so "x_axis" and "1x_Lens"
@@ -52,7 +52,7 @@ QString Basics::stripLeadingDigits(QString text)
     return text.mid(underscore + 1);
 }
 
-QString Basics::removeComment(const QString &line, const QRegExp &commentStart)
+QString BasicsFormat::removeComment(const QString &line, const QRegExp &commentStart)
 {
     QRegExp expression(commentStart); // the caller's keeps its match state
     const int start = expression.indexIn(line, 0);
@@ -61,7 +61,7 @@ QString Basics::removeComment(const QString &line, const QRegExp &commentStart)
     return line.left(start);
 }
 
-double Basics::fuzzyStringCompare(const std::string &a, const std::string &b)
+double BasicsFormat::fuzzyStringCompare(const std::string &a, const std::string &b)
 {
     if (a.empty() && b.empty())
         return 1.0;

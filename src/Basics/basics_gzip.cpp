@@ -33,7 +33,7 @@ QByteArray allocateBuffer(qint64 size)
 
 } // namespace
 
-QByteArray Basics::compressGzip(const QByteArray &data)
+QByteArray BasicsPersistence::compressGzip(const QByteArray &data)
 {
     const qint64 n = data.size();
     QByteArray buffer = allocateBuffer(n + n / 100 + 12);
@@ -59,7 +59,7 @@ QByteArray Basics::compressGzip(const QByteArray &data)
     return buffer;
 }
 
-QByteArray Basics::decompressGzip(const QByteArray &data)
+QByteArray BasicsPersistence::decompressGzip(const QByteArray &data)
 {
     const qint64 n = data.size();
     QByteArray buffer = allocateBuffer(2 * n);

@@ -9,7 +9,7 @@
 #include <chrono>
 #include <random>
 
-quint64 Basics::myHash(const QString &text)
+quint64 BasicsPersistence::myHash(const QString &text)
 {
     const QByteArray digest = QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1);
     return qFromLittleEndian<quint64>(digest.constData());
@@ -32,7 +32,7 @@ std::mt19937 seededGenerator()
 
 } // namespace
 
-int Basics::lotto(int count, int range, QSet<int> &result)
+int BasicsPersistence::lotto(int count, int range, QSet<int> &result)
 {
     result.clear();
     if (range < 2 || count < 1)
@@ -41,7 +41,7 @@ int Basics::lotto(int count, int range, QSet<int> &result)
     return Draws::drawSet(count, range, result, generator);
 }
 
-int Basics::lotto1(int count, int range, QList<int> &result)
+int BasicsPersistence::lotto1(int count, int range, QList<int> &result)
 {
     result.clear();
     if (range < 2 || count < 1)

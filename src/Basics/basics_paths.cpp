@@ -181,7 +181,7 @@ int removeLink(const QFileInfo &link)
 
 } // namespace
 
-QString Basics::compactPath(QString path, int maxWidth, const QFont &font)
+QString BasicsPaths::compactPath(QString path, int maxWidth, const QFont &font)
 {
     const QFontMetrics metrics(font);
     AdvanceEstimate estimate(font);
@@ -227,14 +227,14 @@ QString Basics::compactPath(QString path, int maxWidth, const QFont &font)
     return front + name + ellipsis;
 }
 
-QString Basics::compactPath(QString path, QWidget *widget)
+QString BasicsPaths::compactPath(QString path, QWidget *widget)
 {
     if (!widget)
         return path;
     return compactPath(path, widget->geometry().width(), widget->font());
 }
 
-QString Basics::relativeFilePath(QString folder, QString path)
+QString BasicsPaths::relativeFilePath(QString folder, QString path)
 {
     folder = QFileInfo(folder).canonicalFilePath();
     path = QFileInfo(path).canonicalFilePath();
@@ -250,14 +250,14 @@ QString Basics::relativeFilePath(QString folder, QString path)
     return path;
 }
 
-QDir Basics::toDir(const QFileInfo &info)
+QDir BasicsPaths::toDir(const QFileInfo &info)
 {
     if (info.exists() && info.isDir())
         return QDir(info.canonicalFilePath());
     return QDir(QString());
 }
 
-bool Basics::isDescendant(QDir folder, QFileInfo item)
+bool BasicsPaths::isDescendant(QDir folder, QFileInfo item)
 {
     if (!folder.exists() || !item.exists())
         return false;
@@ -274,7 +274,7 @@ bool Basics::isDescendant(QDir folder, QFileInfo item)
     return false;
 }
 
-int Basics::removeRecursively(const QFileInfo &info)
+int BasicsPaths::removeRecursively(const QFileInfo &info)
 {
     // A link is an entry of the tree in its own right: removing what it
     // points to could reach outside the tree.
@@ -306,7 +306,7 @@ int Basics::removeRecursively(const QFileInfo &info)
     return 0;
 }
 
-QString Basics::getApplicationFolder()
+QString BasicsPaths::getApplicationFolder()
 {
     QString folder = QCoreApplication::applicationDirPath();
     const QStringList arguments = QCoreApplication::arguments();

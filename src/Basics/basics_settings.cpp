@@ -4,7 +4,7 @@
 
 #include "Basics/basics.h"
 
-void Basics::writeSettingsGroup(QSettings &settings, const QVariantMap &map)
+void BasicsPersistence::writeSettingsGroup(QSettings &settings, const QVariantMap &map)
 {
     for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
         if (it.value().userType() == QMetaType::QVariantMap) {
@@ -17,7 +17,7 @@ void Basics::writeSettingsGroup(QSettings &settings, const QVariantMap &map)
     }
 }
 
-QVariantMap Basics::readSettingsGroup(QSettings &settings)
+QVariantMap BasicsPersistence::readSettingsGroup(QSettings &settings)
 {
     QVariantMap map;
     const QStringList keys = settings.childKeys();

@@ -2,7 +2,7 @@
 
 #include "Platform/versionresources.h"
 
-QString Basics::getProductVersion(const QString &path)
+QString BasicsSystem::getProductVersion(const QString &path)
 {
     Platform::FixedFileInfo info;
     if (!Platform::queryFixedFileInfo(path.toStdWString(), &info))

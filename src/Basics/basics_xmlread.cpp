@@ -262,7 +262,7 @@ bool readDocument(const QByteArray &document, QVariantMap *map, QString *errorSt
 
 } // namespace
 
-bool Basics::readVariantMapFromXml(const QString &fileName, QVariantMap *map,
+bool BasicsPersistence::readVariantMapFromXml(const QString &fileName, QVariantMap *map,
                                    QString *errorString)
 {
     if (!map)

@@ -299,7 +299,7 @@ bool fail(QString *errorString, const QString &text)
 
 } // namespace
 
-bool Basics::writeVariantMapToXml(const QString &fileName, const QVariantMap &map,
+bool BasicsPersistence::writeVariantMapToXml(const QString &fileName, const QVariantMap &map,
                                   QString *errorString)
 {
     QSaveFile file(fileName);
