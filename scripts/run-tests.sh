@@ -4,8 +4,10 @@
 #     built against the installed package) in build/default;
 #  2. the same tests built with AddressSanitizer and UBSan (build/asan);
 #  3. the thread stress test under ThreadSanitizer (build/tsan);
-#  4. the platform layer built with mingw-w64 and tested under Wine in a
-#     virtual X display (build/win32).
+#  4. the platform layer built with mingw-w64 and tested under Wine
+#     (build/win32).
+# Tests run inside a private desktop session (scripts/with-desktop.sh: Xvfb,
+# openbox and a D-Bus session bus); tests labelled "desktop" use it.
 # Set BASICS_QUICK=1 to run step 1 only.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,14 +19,14 @@ step() { echo; echo "=== $* ==="; }
 
 step "build and test (build/default)"
 scripts/build.sh build/default
-ctest --test-dir build/default --output-on-failure -j "$jobs"
+scripts/with-desktop.sh ctest --test-dir build/default --output-on-failure -j "$jobs"
 
 [ "${BASICS_QUICK:-0}" = 1 ] && exit 0
 
 step "AddressSanitizer + UBSan (build/asan)"
 scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DBASICSDLL_SANITIZE=address,undefined \
     -DBASICSDLL_BUILD_BENCH=OFF
-ctest --test-dir build/asan --output-on-failure -j "$jobs" -E '^install_client$'
+scripts/with-desktop.sh ctest --test-dir build/asan --output-on-failure -j "$jobs" -E '^install_client$'
 
 step "ThreadSanitizer (build/tsan)"
 if [ ! -f build/tsan/build.ninja ]; then
@@ -42,6 +44,6 @@ if [ ! -f build/win32/build.ninja ]; then
 fi
 cmake --build build/win32
 export WINEPREFIX="$root/build/win32/wineprefix"
-xvfb-run -a ctest --test-dir build/win32 --output-on-failure
+scripts/with-desktop.sh ctest --test-dir build/win32 --output-on-failure
 
 step "all tests passed"
