@@ -10,6 +10,7 @@
 
 #include <QString>
 
+/// System information; call them as Basics::name().
 struct BASICSDLL_EXPORT BasicsSystem
 {
     BasicsSystem() = delete;
