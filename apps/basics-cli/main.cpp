@@ -80,8 +80,6 @@ int dispatch(QStringList arguments)
     return command->run(arguments);
 }
 
-} // namespace
-
 // The application object the command named on the command line needs.
 std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
 {
@@ -90,12 +88,14 @@ std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
     if (!command || !command->needsGui)
         return std::make_unique<QCoreApplication>(argc, argv);
 #if !defined(Q_OS_WIN) && !defined(Q_OS_MACOS)
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
     return std::make_unique<QGuiApplication>(argc, argv);
 }
+
+} // namespace
 
 int main(int argc, char *argv[])
 {

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::string name;
     std::vector<unsigned char> pkcs7;
     if (PeSignatureReader::findSignature(data, size, &pkcs7)) {
-        if (pkcs7.empty() || pkcs7.size() > size || pkcs7.size() > PeSignatureReader::MaxSignatureSize
+        if (pkcs7.empty() || pkcs7.size() > PeSignatureReader::MaxSignatureSize
             || std::search(data, data + size, pkcs7.begin(), pkcs7.end()) == data + size)
             std::abort();
         checkName(PeSignatureReader::signerName(pkcs7.data(), pkcs7.size(), &name), name);

@@ -1,9 +1,10 @@
 // System information against what the system itself reports: the signer
 // of the project's signed PE files (the same expected names for the
 // portable reader on Linux and for CRYPT32 under Wine, so both agree), the
-// processor name against /proc/cpuinfo or the registry, the Windows version
-// and build values against "ver" and "reg query" (Wine), and the modules of
-// this process with a library the test loads itself.
+// processor name against /proc/cpuinfo or the registry, and under Wine the
+// Windows version and build values against "ver" and "reg query" and the
+// modules of this process with a DLL the test loads itself. (The Linux
+// module list is compared with the kernel's map in tests/Basics.)
 
 #include "platformcheck.h"
 
@@ -17,11 +18,8 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include "Platform/pesignaturereader.h"
-#include <dlfcn.h>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 #endif
 
 using Platform::SignerLookup;
@@ -54,23 +52,6 @@ std::string trimmed(const std::string &text)
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-std::wstring lower(std::wstring text)
-{
-    for (wchar_t &c : text)
-        if (c >= L'A' && c <= L'Z')
-            c = wchar_t(c - L'A' + L'a');
-    return text;
-}
-
-bool containsPathEndingIn(const std::vector<std::wstring> &paths, const std::wstring &end)
-{
-    for (const std::wstring &path : paths)
-        if (lower(path).size() >= end.size()
-            && lower(path).compare(path.size() - end.size(), end.size(), lower(end)) == 0)
-            return true;
-    return false;
-}
-
 struct ExpectedSigner
 {
     const char *file;
@@ -96,18 +77,16 @@ const ExpectedSigner expectedSigners[] = {
     {"", SignerLookup::NoSignature, L""}, // the folder itself
 };
 
-const char *lookupName(SignerLookup result)
+#if defined(_WIN32)
+bool containsPathEndingIn(const std::vector<std::wstring> &paths, const std::wstring &end)
 {
-    switch (result) {
-    case SignerLookup::Found: return "Found";
-    case SignerLookup::NoSignature: return "NoSignature";
-    case SignerLookup::NoCertificate: return "NoCertificate";
-    case SignerLookup::NoName: return "NoName";
-    }
-    return "?";
+    for (const std::wstring &path : paths)
+        if (path.size() >= end.size()
+            && _wcsicmp(path.c_str() + path.size() - end.size(), end.c_str()) == 0)
+            return true;
+    return false;
 }
 
-#if defined(_WIN32)
 // The output of a command run by the system's own command interpreter.
 std::string commandOutput(const char *command)
 {
@@ -145,67 +124,39 @@ PLATFORM_TEST(signersOfTheProjectsFiles)
         std::wstring name = L"(unchanged)";
         const SignerLookup result = SystemInfo::system().signerName(
             dataPath(BASICS_SIGNED_TESTDATA_DIR, expected.file), &name);
-        if (result != expected.result || name != expected.name) {
-            std::printf("  %s: %s, expected %s\n", expected.file, lookupName(result),
-                        lookupName(expected.result));
-            CHECK(result == expected.result);
-            CHECK(name == expected.name);
-        }
+        if (result != expected.result || name != expected.name)
+            std::printf("  %s: result %d\n", expected.file, int(result));
+        CHECK(result == expected.result && name == expected.name);
     }
 }
 
 PLATFORM_TEST(processorNameAsTheSystemGivesIt)
 {
     std::string brand;
-    if (!Platform::cpuidBrandString(&brand)) {
-        std::printf("  no CPUID brand leaves here\n");
-        return;
-    }
-    CHECK(!trimmed(brand).empty());
-    CHECK(brand.size() <= 48);
-    CHECK(SystemInfo::system().processorName() == brand);
+    if (!Platform::cpuidBrandString(&brand))
+        return; // no CPUID brand leaves here
+    CHECK(SystemInfo::system().processorName() == brand && brand.size() <= 48);
 #if defined(_WIN32)
-    const std::string systemName =
-        registryQuery("HKLM\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0",
-                      "ProcessorNameString");
+    const std::string systemName = registryQuery(
+        "HKLM\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", "ProcessorNameString");
 #else
     std::ifstream file("/proc/cpuinfo");
     const std::string systemName = Platform::processorNameFromCpuinfo(
         std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()));
 #endif
     // The system trims the brand's padding spaces.
-    if (trimmed(brand) != systemName)
-        std::printf("  CPUID '%s', system '%s'\n", brand.c_str(), systemName.c_str());
-    CHECK(trimmed(brand) == systemName);
+    std::printf("  CPUID '%s', system '%s'\n", brand.c_str(), systemName.c_str());
+    CHECK(!systemName.empty() && trimmed(brand) == systemName);
 }
 
 PLATFORM_TEST(processorNameFromCpuinfoTexts)
 {
-    const struct
-    {
-        const char *text;
-        const char *name;
-    } cases[] = {
-        {"processor\t: 0\nvendor_id\t: GenuineIntel\nmodel name\t: Intel(R) Xeon(R) CPU @ 2.20GHz"
-         "\nflags\t\t: fpu\n\nprocessor\t: 1\nmodel name\t: other\n",
-         "Intel(R) Xeon(R) CPU @ 2.20GHz"},
-        {"Processor\t: ARMv7 Processor rev 4 (v7l)\nprocessor\t: 0\nBogoMIPS\t: 38.40\n",
-         "ARMv7 Processor rev 4 (v7l)"},
-        {"system type\t\t: MT7621\nmachine\t\t\t: X\nprocessor\t\t: 0\ncpu model\t\t: MIPS 1004Kc"
-         " V2.15\n",
-         "MIPS 1004Kc V2.15"},
-        {"processor\t: 0\ncpu\t\t: POWER9 (architected), altivec supported\nclock\t\t: 2.2GHz\n",
-         "POWER9 (architected), altivec supported"},
-        {"processor\t: 0\nBogoMIPS\t: 50.00\nFeatures\t: fp asimd\nCPU implementer\t: 0x41\n", ""},
-        {"model name\t:   \nProcessor\t: fallback\n", "fallback"},
-        {"", ""},
-    };
-    for (const auto &c : cases) {
-        const std::string name = Platform::processorNameFromCpuinfo(c.text);
-        if (name != c.name)
-            std::printf("  got '%s', expected '%s'\n", name.c_str(), c.name);
-        CHECK(name == c.name);
-    }
+    CHECK(Platform::processorNameFromCpuinfo("processor\t: 0\nmodel name\t: Xeon CPU \n"
+                                             "processor\t: 1\nmodel name\t: other\n")
+          == "Xeon CPU");
+    CHECK(Platform::processorNameFromCpuinfo("Processor\t: ARMv7 rev 4\nprocessor\t: 0\n")
+          == "ARMv7 rev 4");
+    CHECK(Platform::processorNameFromCpuinfo("processor\t: 0\nBogoMIPS\t: 50.00\n").empty());
 }
 
 PLATFORM_TEST(libraryNames)
@@ -216,34 +167,16 @@ PLATFORM_TEST(libraryNames)
         bool sharedObject;
         bool dll;
     } cases[] = {
-        {L"/usr/lib/libQt5Core.so.5.15.8", true, false},
-        {L"/lib/x86_64-linux-gnu/libc.so.6", true, false},
-        {L"/opt/tool/libplugin.so", true, false},
-        {L"/opt/tool/libplugin.so.1a", false, false},
-        {L"/opt/tool/libplugin.so.", false, false},
-        {L"/opt/tool/libplugin.so..1", false, false},
-        {L"/opt/tool/plugin.sox", false, false},
-        {L"/opt/tool/.so", false, false},
-        {L"/opt/lib.so.d/tool", false, false},
-        {L"/opt/tool/lens", false, false},
-        {L"C:\\Windows\\System32\\KERNEL32.DLL", false, true},
-        {L"C:\\Tools\\lens.Dll", false, true},
-        {L"C:\\Tools\\lens.exe", false, false},
-        {L"C:\\Tools\\dll", false, false},
-        {L"", false, false},
+        {L"/usr/lib/libQt5Core.so.5.15.8", true, false}, {L"/opt/libplugin.so", true, false},
+        {L"/opt/libplugin.so.1a", false, false},          {L"/opt/libplugin.so.", false, false},
+        {L"/opt/.so", false, false},                      {L"/opt/lib.so.d/tool", false, false},
+        {L"C:\\Windows\\KERNEL32.DLL", false, true},       {L"C:\\Tools\\lens.exe", false, false},
     };
-    for (const auto &c : cases) {
-        CHECK(Platform::isSharedObjectName(c.path) == c.sharedObject);
-        CHECK(Platform::isDllName(c.path) == c.dll);
-    }
-}
-
-PLATFORM_TEST(noOpenGlContextNoStrings)
-{
-    SystemInfo &info = SystemInfo::system();
-    CHECK(info.glString(Platform::GlString::Vendor).empty());
-    CHECK(info.glString(Platform::GlString::Renderer).empty());
-    CHECK(info.glString(Platform::GlString::Version).empty());
+    for (const auto &c : cases)
+        CHECK(Platform::isSharedObjectName(c.path) == c.sharedObject
+              && Platform::isDllName(c.path) == c.dll);
+    // Without a current context there are no OpenGL strings.
+    CHECK(SystemInfo::system().glString(Platform::GlString::Vendor).empty());
 }
 
 #if defined(_WIN32)
@@ -254,11 +187,9 @@ PLATFORM_TEST(versionAsWineReportsIt)
     CHECK(SystemInfo::system().osVersion(&version));
     // "Microsoft Windows [Version 10.0.19045.3803]" on Windows,
     // "Microsoft Windows 6.1.7601" under Wine: the first dotted number.
-    const std::string ver = commandOutput("cmd /c ver");
+    const std::string ver = commandOutput("cmd /c ver") + "0";
     const std::size_t at = ver.find_first_of("0123456789");
-    CHECK(at != std::string::npos);
-    const std::string reported =
-        at == std::string::npos ? std::string() : ver.substr(at, ver.find_first_not_of("0123456789.", at) - at);
+    const std::string reported = ver.substr(at, ver.find_first_not_of("0123456789.", at) - at);
     const std::string ours = std::to_string(version.major) + "." + std::to_string(version.minor)
         + "." + std::to_string(version.build);
     std::printf("  RtlGetVersion %s, ver %s\n", ours.c_str(), reported.c_str());
@@ -278,7 +209,8 @@ PLATFORM_TEST(buildValuesAsTheRegistryHoldsThem)
         CHECK(found == !reported.empty());
         // reg query shows numbers in hexadecimal, ours are decimal.
         if (found && reported.compare(0, 2, "0x") == 0)
-            CHECK(std::strtoul(reported.c_str(), nullptr, 16) == std::strtoul(value.c_str(), nullptr, 10));
+            CHECK(std::strtoul(reported.c_str(), nullptr, 16)
+                  == std::strtoul(value.c_str(), nullptr, 10));
         else if (found)
             CHECK(value == reported);
         else
@@ -307,71 +239,6 @@ PLATFORM_TEST(modulesWithALibraryLoadedHere)
         CHECK(Platform::isDllName(path));
     if (module)
         FreeLibrary(module);
-}
-
-#else
-
-PLATFORM_TEST(noWindowsHere)
-{
-    Platform::OsVersion version;
-    std::string value = "(unchanged)";
-    CHECK(!SystemInfo::system().osVersion(&version));
-    CHECK(!SystemInfo::system().buildValue("CurrentBuild", &value) && value.empty());
-}
-
-PLATFORM_TEST(sharedObjectsWithLibrariesLoadedHere)
-{
-    void *library = dlopen(BASICS_PROBE_LIBRARY, RTLD_NOW);
-    void *plugin = dlopen(BASICS_PROBE_PLUGIN, RTLD_NOW);
-    CHECK(library && plugin);
-    char executable[4096] = {};
-    CHECK(readlink("/proc/self/exe", executable, sizeof executable - 1) > 0);
-
-    std::vector<std::wstring> libraries, all;
-    CHECK(SystemInfo::system().loadedModules(false, &libraries) == Platform::ModuleListing::Listed);
-    CHECK(SystemInfo::system().loadedModules(true, &all) == Platform::ModuleListing::Listed);
-    const std::wstring libraryPath = widen(BASICS_PROBE_LIBRARY);
-    const std::wstring pluginPath = widen(BASICS_PROBE_PLUGIN);
-    const auto contains = [](const std::vector<std::wstring> &list, const std::wstring &path) {
-        for (const std::wstring &entry : list)
-            if (entry == path)
-                return true;
-        return false;
-    };
-    CHECK(contains(libraries, libraryPath) && contains(all, libraryPath));
-    CHECK(!contains(libraries, pluginPath) && contains(all, pluginPath));
-    CHECK(!contains(libraries, widen(executable)) && contains(all, widen(executable)));
-    CHECK(containsPathEndingIn(libraries, L"/libc.so.6"));
-    for (const std::wstring &path : all)
-        CHECK(!path.empty() && path[0] == L'/');
-    dlclose(plugin);
-    dlclose(library);
-}
-
-PLATFORM_TEST(cutSignedFilesInMemory)
-{
-    // The certificate table ends the file: no cut of it still holds a
-    // signature, and no cut of the signature decodes as one.
-    std::ifstream file(std::string(BASICS_SIGNED_TESTDATA_DIR) + "/leaf-first.exe",
-                       std::ios::binary);
-    const std::vector<unsigned char> signedFile((std::istreambuf_iterator<char>(file)),
-                                                std::istreambuf_iterator<char>());
-    std::vector<unsigned char> whole;
-    CHECK(Platform::PeSignatureReader::findSignature(signedFile.data(), signedFile.size(), &whole));
-    std::string name;
-    CHECK(Platform::PeSignatureReader::signerName(whole.data(), whole.size(), &name)
-          == SignerLookup::Found);
-    for (std::size_t size = 0; size < signedFile.size(); size += 5) {
-        std::vector<unsigned char> pkcs7;
-        CHECK(!Platform::PeSignatureReader::findSignature(signedFile.data(), size, &pkcs7));
-        CHECK(pkcs7.empty());
-    }
-    // At most 7 bytes of padding follow the signed data.
-    for (std::size_t size = 0; size + 8 < whole.size(); size += 3) {
-        CHECK(Platform::PeSignatureReader::signerName(whole.data(), size, &name)
-              == SignerLookup::NoSignature);
-        CHECK(name.empty());
-    }
 }
 
 #endif
