@@ -30,6 +30,8 @@ TaskbarProgress::TaskbarProgress(QWidget *widget)
     if (widget)
         m_window = widget->window()->winId();
     m_taskbar = Platform::Taskbar::instance().open(applicationId());
+    if (!m_taskbar) // a scripted taskbar may have none to give
+        m_taskbar = Platform::Taskbar::nullTaskbar().open(std::string());
 }
 
 TaskbarProgress::~TaskbarProgress() = default;
