@@ -31,9 +31,9 @@ namespace Platform {
 /// Version numbers of the running Windows system.
 struct BASICSDLL_EXPORT OsVersion
 {
-    std::uint32_t major = 0;
-    std::uint32_t minor = 0;
-    std::uint32_t build = 0;
+    std::uint32_t major = 0; ///< 10 for Windows 10 and 11
+    std::uint32_t minor = 0; ///< 0 for Windows 10 and 11
+    std::uint32_t build = 0; ///< the build number, e.g. 19045
 };
 
 /// How listing the modules of the current process went.
@@ -52,10 +52,17 @@ enum class SignerLookup {
 };
 
 /// The standard streams the signer lines go to.
-enum class StandardStream { Output, Error };
+enum class StandardStream {
+    Output, ///< standard output
+    Error   ///< standard error
+};
 
 /// The OpenGL strings getHardwareInfo() reports (GL_VENDOR and so on).
-enum class GlString : std::uint32_t { Vendor = 0x1F00, Renderer = 0x1F01, Version = 0x1F02 };
+enum class GlString : std::uint32_t {
+    Vendor = 0x1F00,   ///< GL_VENDOR
+    Renderer = 0x1F01, ///< GL_RENDERER
+    Version = 0x1F02   ///< GL_VERSION
+};
 
 class BASICSDLL_EXPORT SystemInfo
 {
