@@ -61,7 +61,10 @@ public:
         clearHistory();
         QUrl url;
         url.setPath(QString::fromStdString(page));
-        setSource(url);
+        if (url == source())
+            reload(); // the same page, perhaps of another file
+        else
+            setSource(url);
         show();
         raise();
         activateWindow();
@@ -71,9 +74,17 @@ public:
     QVariant loadResource(int type, const QUrl &name) override
     {
         Q_UNUSED(type);
+        // Pages are addressed by their path inside the file; links arrive
+        // as written, relative to the page shown (while a link is followed,
+        // the page it was on).
+        if (!m_help || !name.scheme().isEmpty())
+            return QVariant();
+        QString current = source().path();
+        if (!current.startsWith(QLatin1Char('/')))
+            current.prepend(QLatin1Char('/'));
+        const QString page = QUrl(QStringLiteral("help:") + current).resolved(name).path();
         std::string content;
-        if (!m_help || !name.scheme().isEmpty()
-            || !m_help->read(CompiledHelpFile::absolutePage(name.path().toStdString()), &content))
+        if (!m_help->read(CompiledHelpFile::absolutePage(page.toStdString()), &content))
             return QVariant();
         return QByteArray(content.data(), int(content.size()));
     }
