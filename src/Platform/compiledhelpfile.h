@@ -14,7 +14,7 @@
 //   Windows: nothing opens; the HTML Help control reads these files itself.
 // Paths inside the file are absolute ("/sub/page.htm"). A damaged or
 // truncated file gives empty results, never more than MaxObjectSize bytes
-// for one page.
+// for one page; files whose headers would make chmlib fail are not opened.
 
 #include <basicsdll_export.h>
 
@@ -29,7 +29,9 @@ class BASICSDLL_EXPORT CompiledHelpFile
 {
 public:
     /// The largest page read (a help page is rarely more than a few KiB).
-    static constexpr std::uint64_t MaxObjectSize = 64u << 20;
+    static constexpr std::uint64_t MaxObjectSize = 16u << 20;
+    /// The largest system, context map or strings table read.
+    static constexpr std::uint64_t MaxTableSize = 1u << 20;
 
     /// Opens \a path (a file system path in the local 8-bit encoding).
     explicit CompiledHelpFile(const std::string &path);
@@ -57,6 +59,7 @@ public:
 
 private:
     std::string pageNamed(const std::string &name) const;
+    bool readTable(const char *name, std::string *content) const;
 
     ::chmFile *m_file = nullptr;
 };

@@ -13,5 +13,6 @@ bool CompiledHelpFile::read(const std::string &, std::string *) const { return f
 std::string CompiledHelpFile::defaultPage() const { return {}; }
 std::string CompiledHelpFile::pageForContext(std::uint32_t) const { return {}; }
 std::string CompiledHelpFile::pageNamed(const std::string &) const { return {}; }
+bool CompiledHelpFile::readTable(const char *, std::string *) const { return false; }
 
 } // namespace Platform
