@@ -226,14 +226,17 @@ private:
     // layouts in the comments of the checks).
     bool compressionSound()
     {
+        // chmlib leaves the section out only when a part is missing or
+        // marked compressed (section 1); any other section number counts as
+        // stored plainly.
         Entry resetTable, content, control;
         if (!resolve("::DataSpace/Storage/MSCompressed/Transform/"
                      "{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable",
                      &resetTable)
-            || resetTable.section != 0
-            || !resolve("::DataSpace/Storage/MSCompressed/Content", &content) || content.section != 0
+            || resetTable.section == 1
+            || !resolve("::DataSpace/Storage/MSCompressed/Content", &content) || content.section == 1
             || !resolve("::DataSpace/Storage/MSCompressed/ControlData", &control)
-            || control.section != 0)
+            || control.section == 1)
             return true;
         // Reset table: version, block count, a word, table offset, then
         // 64-bit uncompressed length, compressed length and block length.
