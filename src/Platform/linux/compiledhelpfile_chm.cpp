@@ -241,8 +241,9 @@ private:
         // Reset table: version, block count, a word, table offset, then
         // 64-bit uncompressed length, compressed length and block length.
         std::string table, lzxc;
+        // chmlib allocates blocks of the block length (real files: 32 KiB).
         if (!bytes(m_content + resetTable.start, 40, &table) || littleEndian32(table, 0) != 2
-            || littleEndian64(table, 32) == 0)
+            || littleEndian64(table, 32) == 0 || littleEndian64(table, 32) > (1u << 21))
             return false;
         // Control data: size, "LZXC", version, reset interval, window size,
         // windows per reset (interval and window in units of 0x8000 from
