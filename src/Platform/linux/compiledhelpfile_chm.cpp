@@ -238,6 +238,10 @@ private:
             || !resolve("::DataSpace/Storage/MSCompressed/ControlData", &control)
             || control.section == 1)
             return true;
+        // chm_open reads the control data as an object: in any section but
+        // the plain one (0) that means decompressing before it can.
+        if (resetTable.section != 0 || content.section != 0 || control.section != 0)
+            return false;
         // Reset table: version, block count, a word, table offset, then
         // 64-bit uncompressed length, compressed length and block length.
         std::string table, lzxc;
