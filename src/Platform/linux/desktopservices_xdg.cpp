@@ -167,6 +167,19 @@ bool registerMimeType(const std::string &type, const FileAssociation &associatio
     return ran && g_spawn_check_wait_status(status, nullptr);
 }
 
+// GIO learns of a new desktop entry from a file monitor, on a thread of its
+// own: a lookup right after writing one may not find it yet. Waits (a second
+// at most) until GIO lists \a desktopId, so that the association is known in
+// this process once associate() returns.
+void awaitListed(const std::string &desktopId)
+{
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (GObjectPtr<GDesktopAppInfo>(g_desktop_app_info_new(desktopId.c_str())))
+            return;
+        g_usleep(5000);
+    }
+}
+
 class XdgDesktopServices final : public DesktopServices
 {
 public:
@@ -202,8 +215,6 @@ public:
             || association.extension.find_first_of("*?[]/") != std::string::npos)
             return false;
         const std::string type = "application/x-" + safeName(association.progId);
-        const bool typeRegistered = registerMimeType(type, association);
-
         std::string program;
         const std::string exec = execLine(association.command, &program);
         if (exec.empty() || program.empty())
@@ -224,16 +235,19 @@ public:
 
         const std::string folder = text(g_get_user_data_dir()) + "/applications";
         const std::string name = "basics-" + safeName(association.progId) + ".desktop";
-        if (!writeFile(folder, name, content.get()))
-            return false;
+        const bool entryWritten = writeFile(folder, name, content.get());
+        const bool typeRegistered = registerMimeType(type, association);
         // GIO refuses an entry whose program it cannot find: then there is
         // no default application to set.
         const GObjectPtr<GDesktopAppInfo> application(
-            g_desktop_app_info_new_from_filename((folder + "/" + name).c_str()));
-        return application
+            entryWritten ? g_desktop_app_info_new_from_filename((folder + "/" + name).c_str())
+                         : nullptr);
+        const bool defaultSet = application
             && g_app_info_set_as_default_for_type(G_APP_INFO(application.get()), type.c_str(),
-                                                  nullptr)
-            && typeRegistered;
+                                                  nullptr);
+        if (defaultSet)
+            awaitListed(name);
+        return defaultSet && typeRegistered;
     }
 
     bool executableForExtension(const std::string &extension, std::string *executable) override
