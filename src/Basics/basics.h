@@ -19,20 +19,32 @@
 
 #include <basicsdll_export.h>
 
+#include "Basics/basics_autoscale.h"
 #include "Basics/basics_filedialogs.h"
 #include "Basics/basics_format.h"
+#include "Basics/basics_icons.h"
 #include "Basics/basics_paths.h"
 #include "Basics/basics_persistence.h"
 #include "Basics/basics_system.h"
 #include "Basics/basics_widgets.h"
+
+#include <QPointer>
+
+class QSplashScreen;
 
 class BASICSDLL_EXPORT Basics : public BasicsPersistence,
                                 public BasicsPaths,
                                 public BasicsFormat,
                                 public BasicsSystem,
                                 public BasicsFileDialogs,
-                                public BasicsWidgets
+                                public BasicsWidgets,
+                                public BasicsIcons,
+                                public BasicsAutoScale
 {
 public:
     Basics() = delete;
+
+    /// The application's splash screen, shown by setSplashMessage(); null
+    /// at load and again once that widget is destroyed.
+    static QPointer<QSplashScreen> splashScreen;
 };
