@@ -178,6 +178,8 @@ QColor ColorHelper::incrementLightness(const QColor &color, int delta)
 QColor ColorHelper::colorFromWavelength(double wavelength)
 {
     const double nm = wavelength * 1e6;
+    if (std::isnan(nm))
+        return QColor::fromHsvF(0.0, 1.0, 0.0, 1.0);
 
     // Hue as a fraction of the circle, piecewise linear from violet (5/6)
     // through blue, cyan, green and yellow to red (0).
@@ -203,7 +205,7 @@ QColor ColorHelper::colorFromWavelength(double wavelength)
         value = 0.3 + 0.7 * (780 - nm) / 80;
     if (value > 1.0)
         value = 1.0;
-    if (!(value > 0.0)) // also NaN
+    if (!(value > 0.0))
         value = 0.0;
 
     return QColor::fromHsvF(hue, 1.0, value, 1.0);

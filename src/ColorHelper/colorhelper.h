@@ -45,8 +45,8 @@ public:
     /// Copy of \a color with alpha set by QColor::setAlphaF (out-of-range
     /// values are clamped by QColor, NaN leaves the alpha unchanged).
     static QColor setAlphaF(const QColor &color, double alpha);
-    /// Copy of \a color with alpha set by QColor::setAlpha (QColor ignores
-    /// values outside 0..255).
+    /// Copy of \a color with alpha set by QColor::setAlpha (QColor clamps
+    /// values to 0..255).
     static QColor setAlpha(const QColor &color, int alpha);
     /// Sets the alpha of \a color itself, as setAlphaF(); returns \a color.
     static QColor &replaceAlphaF(QColor &color, double alpha);
