@@ -55,14 +55,25 @@ QRect availableArea(const QWidget *window, int screen)
 }
 
 // Waits, processing events except user input, until the window system has
-// reported a geometry other than \a from, at most \a milliseconds. Window
-// managers answer state changes asynchronously.
+// reported a geometry other than \a from and then kept it for a moment
+// (window managers answer state changes asynchronously, sometimes in more
+// than one step); at most about \a milliseconds.
 void waitForGeometryChange(const QWidget *widget, const QRect &from, int milliseconds)
 {
+    constexpr int settled = 100;
     QElapsedTimer timer;
     timer.start();
-    while (widget->geometry() == from && timer.elapsed() < milliseconds) {
+    QElapsedTimer unchanged;
+    QRect last = from;
+    while (timer.elapsed() < milliseconds) {
         processEventsExceptInput();
+        const QRect now = widget->geometry();
+        if (now != last) {
+            last = now;
+            unchanged.start();
+        } else if (now != from && unchanged.elapsed() >= settled) {
+            return;
+        }
         QThread::msleep(2);
     }
 }

@@ -43,19 +43,21 @@ public slots:
 };
 
 // Shows \a window at \a client (its geometry, not its frame) and waits until
-// the window manager has framed and placed it there.
+// the window manager has framed and placed it there. The request is repeated
+// now and then: the window manager may still place the new window itself.
 bool showAt(QWidget &window, const QRect &client)
 {
     window.setGeometry(client);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return false;
-    window.setGeometry(client);
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 5000) {
+    for (int round = 0; timer.elapsed() < 5000; ++round) {
         if (window.geometry() == client && window.frameGeometry().top() < client.top())
             return true;
+        if (round % 20 == 0)
+            window.setGeometry(client);
         QTest::qWait(10);
     }
     return false;
