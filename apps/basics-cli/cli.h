@@ -28,6 +28,7 @@ struct Command
     QString synopsis; // usage line after "basics-cli "
     QString summary;  // one sentence for the help text
     std::function<int(const QStringList &arguments)> run;
+    bool needsGui = false; // runs under a QGuiApplication (pixmaps, icons)
 };
 
 const std::vector<Command> &commands();

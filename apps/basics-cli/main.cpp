@@ -5,8 +5,11 @@
 #include <basicsdll_version.h>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -78,11 +81,34 @@ int dispatch(QStringList arguments)
     return command->run(arguments);
 }
 
+// The toolkit's own warnings (image decoders, the platform plugin) would add
+// lines to the one line a failure writes.
+void dropToolkitWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+// Commands that handle pixmaps and icons need the GUI application object,
+// without a display: they run on the offscreen platform unless the caller
+// chose another.
+std::unique_ptr<QCoreApplication> makeApplication(int &argc, char *argv[])
+{
+    const cli::Command *command =
+        argc > 1 ? cli::findCommand(QString::fromLocal8Bit(argv[1])) : nullptr;
+    if (!command || !command->needsGui)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(dropToolkitWarnings);
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication application(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("basics-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BASICSDLL_VERSION_STRING));
 
