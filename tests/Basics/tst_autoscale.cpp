@@ -85,30 +85,23 @@ void TestAutoScale::styleSheet_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<bool>("replaced");
 
-    QTest::newRow("margin and border") << "margin: 4apx; border-width: 10apx;" << 1.5
-                                       << "margin: 6px; border-width: 15px;" << true;
-    QTest::newRow("half rounds up") << "3apx" << 1.5 << "5px" << true;
-    QTest::newRow("leading zeros") << "007apx" << 2.0 << "14px" << true;
-    QTest::newRow("minus sign stays") << "margin: -4apx" << 2.0 << "margin: -8px" << true;
-    QTest::newRow("decimal: digits after the point") << "width: 1.5apx" << 2.0 << "width: 1.10px"
-                                                     << true;
-    QTest::newRow("space before unit") << "12 apx" << 2.0 << "12 apx" << false;
-    QTest::newRow("largest int") << "2147483647apx" << 1.0 << "2147483647px" << true;
-    QTest::newRow("int overflow reads 0") << "a: 2147483648apx b: 3apx" << 2.0 << "a: 0px b: 6px"
-                                          << true;
-    QTest::newRow("long digit run reads 0") << "99999999999999999999999apx" << 2.0 << "0px" << true;
-    QTest::newRow("scaled beyond int") << "2000000000apx" << 4.0 << "2147483647px" << true;
-    QTest::newRow("other scripts' digits read 0") << QString::fromUtf8("١٢apx") << 2.0 << "0px"
-                                                  << true;
-    QTest::newRow("comment only removed") << "QLabel { color: red; } // note\nQFrame {}" << 2.0
-                                          << "QLabel { color: red; } QFrame {}" << false;
-    QTest::newRow("comment in url") << "image: url(http://host/a.png);\nb: 2apx" << 2.0
-                                    << "image: url(http:b: 4px" << true;
-    QTest::newRow("last line comment stays") << "a: 2apx;\n// last" << 2.0 << "a: 4px;\n// last"
-                                             << true;
-    QTest::newRow("comment joins a length") << "12//x\napx" << 2.0 << "24px" << true;
-    QTest::newRow("comments only") << "// one\n//two\n" << 2.0 << "" << false;
-    QTest::newRow("empty") << "" << 2.0 << "" << false;
+    const auto row = [](const char *tag, const QString &sheet, double factor,
+                        const QString &expected, bool replaced) {
+        QTest::newRow(tag) << sheet << factor << expected << replaced;
+    };
+    row("margin and border", "margin: 4apx; border: 10apx;", 1.5, "margin: 6px; border: 15px;", true);
+    row("half rounds up", "3apx", 1.5, "5px", true);
+    row("minus sign stays", "margin: -4apx", 2, "margin: -8px", true);
+    row("decimal: digits after the point", "width: 1.5apx", 2, "width: 1.10px", true);
+    row("int overflow reads 0", "a: 2147483648apx b: 3apx", 2, "a: 0px b: 6px", true);
+    row("scaled beyond int", "2000000000apx", 4, "2147483647px", true);
+    row("other scripts' digits read 0", QString::fromUtf8("١٢apx"), 2, "0px", true);
+    row("comment only removed", "QLabel {} // 4apx\nQFrame {}", 2, "QLabel {} QFrame {}", false);
+    row("comment in url", "image: url(http://host/a.png);\nb: 2apx", 2, "image: url(http:b: 4px", true);
+    row("last line comment stays", "a: 2apx;\n// last", 2, "a: 4px;\n// last", true);
+    row("comment joins a length", "12//x\napx", 2, "24px", true);
+    row("comments only", "// one\n//two\n", 2, "", false);
+    row("empty", "", 2, "", false);
 }
 
 void TestAutoScale::styleSheet()
@@ -194,46 +187,35 @@ void TestAutoScale::markedWidgets()
     QFETCH(QString, padding);
     QFETCH(QSize, dialogMinimum);
 
+    const auto marked = [](QWidget *widget, const char *marker = "AutoScale") {
+        widget->setProperty(marker, 1);
+        return widget;
+    };
     QDialog dialog;
-    dialog.setProperty("AutoScale", true);
-    dialog.setMinimumSize(11, 11);
+    marked(&dialog)->setMinimumSize(11, 11);
     auto *box = new QHBoxLayout(&dialog);
     box->setContentsMargins(5, 5, 5, 5);
     box->setSpacing(0);
-
     auto *child = new QLabel(&dialog);
     child->setProperty("AutoScale", false); // any valid value marks
     child->setMinimumSize(101, 21);
     child->setMaximumHeight(51);
     child->setStyleSheet("QLabel { padding: 3apx; } // 4apx\n");
-    box->addWidget(child);
-
-    auto *grid = new QWidget(&dialog);
-    grid->setProperty("AutoScale", 1);
-    auto *gridLayout = new QGridLayout(grid);
-    gridLayout->setHorizontalSpacing(3);
-    gridLayout->setVerticalSpacing(3);
-    auto *inner = new QWidget(grid);
-    inner->setProperty("AutoScale", 1);
-    auto *innerLayout = new QHBoxLayout(inner);
+    auto *gridLayout = new QGridLayout(marked(new QWidget(&dialog)));
+    gridLayout->setSpacing(3);
+    auto *innerLayout = new QHBoxLayout(marked(new QWidget(&dialog)));
     innerLayout->setSpacing(3);
     innerLayout->setContentsMargins(5, 0, 0, 0);
-    gridLayout->addWidget(inner, 0, 0);
-
-    auto *table = new QTableView(&dialog);
-    table->setProperty("AutoScale", 1);
+    auto *table = static_cast<QTableView *>(marked(new QTableView(&dialog)));
     table->horizontalHeader()->setMinimumSectionSize(10);
     table->horizontalHeader()->setDefaultSectionSize(21);
     table->verticalHeader()->setMinimumSectionSize(21);
-    auto *editor = new QPlainTextEdit(&dialog);
-    editor->setProperty("AutoScale", 1);
+    auto *editor = static_cast<QPlainTextEdit *>(marked(new QPlainTextEdit(&dialog)));
     editor->setTabStopDistance(41);
     auto *selfScaling = new SelfScaling;
-    selfScaling->setParent(&dialog);
-    selfScaling->setProperty("AutoScale", 1);
-    auto *toolBar = new QToolBar(&dialog);
+    marked(selfScaling)->setParent(&dialog);
+    auto *toolBar = static_cast<QToolBar *>(marked(new QToolBar(&dialog), "AutoScaleIcons"));
     toolBar->setIconSize(QSize(25, 25));
-    toolBar->setProperty("AutoScaleIcons", 1);
     auto *unmarked = new QLabel(&dialog);
     unmarked->setMinimumSize(101, 21);
 
@@ -244,7 +226,7 @@ void TestAutoScale::markedWidgets()
     QCOMPARE(child->styleSheet(), "QLabel { padding: " + padding + "; } ");
     QCOMPARE(dialog.minimumSize(), QSize(11, 11)); // not included
     QCOMPARE(box->contentsMargins().left(), 5);
-    QCOMPARE(gridLayout->horizontalSpacing(), spacing); // a grid's always
+    QCOMPARE(gridLayout->horizontalSpacing(), spacing);
     QCOMPARE(gridLayout->verticalSpacing(), spacing);
     QCOMPARE(innerLayout->spacing(), spacing);
     QCOMPARE(innerLayout->contentsMargins().left(), margin);
@@ -294,11 +276,11 @@ void TestAutoScale::logicalDpi()
     if (!m_server120) {
         m_server120 = std::make_unique<PrivateXServer>();
         if (!m_server120->start({"Xvfb", "-dpi", "120", "-screen", "0", "640x480x24"}, false))
-            QFAIL(m_server120->error().c_str());
+            QFAIL(m_server120->error.c_str());
     }
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", QString::fromStdString(m_server120->display()));
+    environment.insert("DISPLAY", QString::fromStdString(m_server120->display));
     environment.insert("QT_QPA_PLATFORM", "xcb");
     child.setProcessEnvironment(environment);
     child.start(QCoreApplication::applicationFilePath(), QStringList{"--dpi-child"} + arguments);

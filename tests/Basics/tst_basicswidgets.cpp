@@ -30,6 +30,8 @@
 #include <QTabWidget>
 #include <QtTest>
 
+Q_DECLARE_METATYPE(IntRange)
+
 namespace {
 
 // A container that opens itself when asked to show a child.
@@ -225,32 +227,29 @@ void TestBasicsWidgets::selectedLines_data()
 {
     QTest::addColumn<int>("start");
     QTest::addColumn<int>("end");
-    QTest::addColumn<int>("lower");
-    QTest::addColumn<int>("upper");
+    QTest::addColumn<IntRange>("lines");
 
     // Lines "l0\n" "l1\n" "line2\n" "l3\n" "line4\n" start at 0, 3, 6, 12, 15.
-    QTest::newRow("middle of 2 to middle of 4") << 8 << 17 << 2 << 5;
-    QTest::newRow("whole 2 and 3, up to the start of 4") << 6 << 15 << 2 << 4;
-    QTest::newRow("backwards") << 17 << 8 << 2 << 5;
-    QTest::newRow("inside one line") << 1 << 2 << 0 << 1;
-    QTest::newRow("line feed only") << 2 << 3 << 0 << 1;
-    QTest::newRow("no selection") << 7 << 7 << 0 << 0;
+    QTest::newRow("middle of 2 to middle of 4") << 8 << 17 << IntRange(2, 5);
+    QTest::newRow("whole 2 and 3, up to the start of 4") << 6 << 15 << IntRange(2, 4);
+    QTest::newRow("backwards") << 17 << 8 << IntRange(2, 5);
+    QTest::newRow("inside one line") << 1 << 2 << IntRange(0, 1);
+    QTest::newRow("line feed only") << 2 << 3 << IntRange(0, 1);
+    QTest::newRow("no selection") << 7 << 7 << IntRange();
 }
 
 void TestBasicsWidgets::selectedLines()
 {
     QFETCH(int, start);
     QFETCH(int, end);
-    QFETCH(int, lower);
-    QFETCH(int, upper);
+    QFETCH(IntRange, lines);
     QPlainTextEdit edit("l0\nl1\nline2\nl3\nline4\nl5");
     QTextCursor cursor(edit.document());
     cursor.setPosition(start);
     cursor.setPosition(end, QTextCursor::KeepAnchor);
     edit.setTextCursor(cursor);
-    const IntRange lines = Basics::selectedLines(&edit);
-    QCOMPARE(lines.lower(), lower);
-    QCOMPARE(lines.upper(), upper);
+    const IntRange result = Basics::selectedLines(&edit);
+    QCOMPARE(QPair(result.lower(), result.upper()), QPair(lines.lower(), lines.upper()));
     QVERIFY(Basics::selectedLines(nullptr).isEmpty());
 }
 
@@ -269,7 +268,6 @@ void TestBasicsWidgets::dialogsAndMessages()
     // Modality: a change hides and shows again in place; none changes nothing.
     QDialog dialog;
     QVERIFY(showAt(dialog, QRect(200, 150, 200, 100)));
-    QSignalSpy hidden(&dialog, &QDialog::finished);
     Basics::setModal(&dialog, false);
     QVERIFY(dialog.isVisible());
     Basics::setModal(&dialog, true);
@@ -377,10 +375,10 @@ int main(int argc, char **argv)
     if (!server.start({"Xephyr", "-screen", "640x480", "-origin", "640,0", "-screen", "800x600",
                        "+xinerama", "-extension", "RANDR"},
                       true)) {
-        std::fprintf(stderr, "%s\n", server.error().c_str());
+        std::fprintf(stderr, "%s\n", server.error.c_str());
         return 1;
     }
-    qputenv("DISPLAY", server.display().c_str());
+    qputenv("DISPLAY", server.display.c_str());
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication application(argc, argv);
     TestBasicsWidgets test;

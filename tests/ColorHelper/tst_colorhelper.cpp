@@ -34,61 +34,32 @@ void TestColorHelper::componentSetters_data()
     QTest::addColumn<QColor>("input");
     QTest::addColumn<QColor>("expected");
 
-    using CH = ColorHelper;
-    const QColor red(Qt::red);
-    const QColor halfRed(255, 0, 0, 100);
-    const QColor gray(128, 128, 128);
-    const double nan = std::nan("");
-
-    QTest::newRow("hue -30") << Operation([](const QColor &c) { return CH::incrementHue(c, -30); })
-                             << red << QColor::fromHsv(330, 255, 255);
-    QTest::newRow("hue +390, alpha kept")
-        << Operation([](const QColor &c) { return CH::incrementHue(c, 390); }) << halfRed
-        << QColor::fromHsv(30, 255, 255, 100);
-    QTest::newRow("hue INT_MIN") << Operation([](const QColor &c) { return CH::incrementHue(c, INT_MIN); })
-                                 << red << QColor::fromHsv(232, 255, 255);
-    QTest::newRow("hue of gray stays -1")
-        << Operation([](const QColor &c) { return CH::incrementHue(c, 40); }) << gray << gray;
-    QTest::newRow("hue 0 of invalid") << Operation([](const QColor &c) { return CH::incrementHue(c, 0); })
-                                      << QColor() << QColor();
-    QTest::newRow("hue 10 of invalid") << Operation([](const QColor &c) { return CH::incrementHue(c, 10); })
-                                       << QColor() << QColor();
-    QTest::newRow("setHue 120") << Operation([](const QColor &c) { return CH::setHue(c, 120); })
-                                << halfRed << QColor(0, 255, 0, 100);
-    QTest::newRow("setHue 400 invalid") << Operation([](const QColor &c) { return CH::setHue(c, 400); })
-                                        << red << QColor();
-    QTest::newRow("setHueF 0.5") << Operation([](const QColor &c) { return CH::setHueF(c, 0.5); })
-                                 << red << QColor(0, 255, 255);
-    QTest::newRow("setHueF NaN") << Operation([nan](const QColor &c) { return CH::setHueF(c, nan); })
-                                 << red << QColor();
-    QTest::newRow("setSaturation 0") << Operation([](const QColor &c) { return CH::setSaturation(c, 0); })
-                                     << red << QColor(255, 255, 255);
-    QTest::newRow("setSaturation of invalid")
-        << Operation([](const QColor &c) { return CH::setSaturation(c, 10); }) << QColor() << QColor();
-    QTest::newRow("setSaturationF 0.5")
-        << Operation([](const QColor &c) { return CH::setSaturationF(c, 0.5); }) << red
-        << QColor::fromHsvF(0, 0.5, 1);
-    QTest::newRow("setValue 128") << Operation([](const QColor &c) { return CH::setValue(c, 128); })
-                                  << halfRed << QColor(128, 0, 0, 100);
-    QTest::newRow("setValue -1 invalid") << Operation([](const QColor &c) { return CH::setValue(c, -1); })
-                                         << red << QColor();
-    QTest::newRow("setValueF NaN") << Operation([nan](const QColor &c) { return CH::setValueF(c, nan); })
-                                   << red << QColor();
-    QTest::newRow("lightness 300 clamps")
-        << Operation([](const QColor &c) { return CH::setLightness(c, 300); }) << red
-        << QColor(255, 255, 255);
-    QTest::newRow("lightness -1000 clamps")
-        << Operation([](const QColor &c) { return CH::incrementLightness(c, -1000); }) << red
-        << QColor(0, 0, 0);
-    QTest::newRow("lightness +INT_MAX")
-        << Operation([](const QColor &c) { return CH::incrementLightness(c, INT_MAX); })
-        << halfRed << QColor(255, 255, 255, 100);
-    QTest::newRow("alpha 300 clamps") << Operation([](const QColor &c) { return CH::setAlpha(c, 300); })
-                                      << halfRed << red;
-    QTest::newRow("alphaF 0.5") << Operation([](const QColor &c) { return CH::setAlphaF(c, 0.5); })
-                                << red << QColor(255, 0, 0, 128);
-    QTest::newRow("alphaF NaN ignored") << Operation([nan](const QColor &c) { return CH::setAlphaF(c, nan); })
-                                        << halfRed << halfRed;
+#define OP(call) Operation([](const QColor &c) { return ColorHelper::call; })
+    const QColor red(Qt::red), halfRed(255, 0, 0, 100), gray(128, 128, 128), none;
+    QTest::newRow("hue -30") << OP(incrementHue(c, -30)) << red << QColor::fromHsv(330, 255, 255);
+    QTest::newRow("hue +390") << OP(incrementHue(c, 390)) << halfRed << QColor::fromHsv(30, 255, 255, 100);
+    QTest::newRow("hue INT_MIN") << OP(incrementHue(c, INT_MIN)) << red << QColor::fromHsv(232, 255, 255);
+    QTest::newRow("hue of gray") << OP(incrementHue(c, 40)) << gray << gray;
+    QTest::newRow("hue 0 of invalid") << OP(incrementHue(c, 0)) << none << none;
+    QTest::newRow("hue 10 of invalid") << OP(incrementHue(c, 10)) << none << none;
+    QTest::newRow("setHue 120") << OP(setHue(c, 120)) << halfRed << QColor(0, 255, 0, 100);
+    QTest::newRow("setHue 400") << OP(setHue(c, 400)) << red << none;
+    QTest::newRow("setHueF 0.5") << OP(setHueF(c, 0.5)) << red << QColor(0, 255, 255);
+    QTest::newRow("setHueF NaN") << OP(setHueF(c, std::nan(""))) << red << none;
+    QTest::newRow("setSaturation 0") << OP(setSaturation(c, 0)) << red << QColor(255, 255, 255);
+    QTest::newRow("setSaturation of invalid") << OP(setSaturation(c, 10)) << none << none;
+    QTest::newRow("setSaturationF") << OP(setSaturationF(c, 0.5)) << red << QColor::fromHsvF(0, 0.5, 1);
+    QTest::newRow("setValue 128") << OP(setValue(c, 128)) << halfRed << QColor(128, 0, 0, 100);
+    QTest::newRow("setValue -1") << OP(setValue(c, -1)) << red << none;
+    QTest::newRow("setValueF NaN") << OP(setValueF(c, std::nan(""))) << red << none;
+    QTest::newRow("lightness 300") << OP(setLightness(c, 300)) << red << QColor(255, 255, 255);
+    QTest::newRow("lightness -1000") << OP(incrementLightness(c, -1000)) << red << QColor(0, 0, 0);
+    QTest::newRow("lightness +INT_MAX") << OP(incrementLightness(c, INT_MAX)) << halfRed
+                                        << QColor(255, 255, 255, 100);
+    QTest::newRow("alpha 300 clamps") << OP(setAlpha(c, 300)) << halfRed << red;
+    QTest::newRow("alphaF 0.5") << OP(setAlphaF(c, 0.5)) << red << QColor(255, 0, 0, 128);
+    QTest::newRow("alphaF NaN") << OP(setAlphaF(c, std::nan(""))) << halfRed << halfRed;
+#undef OP
 }
 
 void TestColorHelper::componentSetters()
