@@ -37,9 +37,9 @@ public:
     /// The colour QColor(\a color) names.
     ColorHelper(Qt::GlobalColor color) : QColor(color) {}
 
-    // The static setters below would hide QColor's own members of the same
-    // names; keep those callable on a ColorHelper.
+    /// QColor's own member, which the static setAlpha() below would hide.
     using QColor::setAlpha;
+    /// QColor's own member, which the static setAlphaF() below would hide.
     using QColor::setAlphaF;
 
     /// Copy of \a color with alpha set by QColor::setAlphaF (out-of-range
