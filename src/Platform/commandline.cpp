@@ -2,53 +2,64 @@
 
 namespace Platform {
 
-void appendWindowsArgument(std::u16string &commandLine, const std::u16string &argument)
+namespace {
+
+constexpr std::u16string_view Blanks = u" \t";
+
+std::size_t trailingBackslashes(std::u16string_view text)
+{
+    std::size_t count = 0;
+    while (count < text.size() && text[text.size() - 1 - count] == u'\\')
+        ++count;
+    return count;
+}
+
+} // namespace
+
+void appendWindowsArgument(std::u16string &commandLine, std::u16string_view argument)
 {
     commandLine += u' ';
-    const std::size_t start = commandLine.size();
-    bool needsQuotes = argument.empty();
+    // Escaping adds neither blanks nor emptiness: decide on the original.
+    const bool quote = argument.empty() || argument.find_first_of(Blanks) != argument.npos;
+    if (quote)
+        commandLine += u'"';
 
     // Backslashes mean something only in front of a double quote: such a run
-    // is doubled and the quote escaped; all other backslashes stay as they are.
-    std::size_t pendingBackslashes = 0;
-    for (char16_t c : argument) {
-        if (c == u'\\') {
-            ++pendingBackslashes;
-            continue;
-        }
-        if (c == u'"') {
-            commandLine.append(2 * pendingBackslashes + 1, u'\\');
-        } else {
-            commandLine.append(pendingBackslashes, u'\\');
-            if (c == u' ' || c == u'\t')
-                needsQuotes = true;
-        }
-        pendingBackslashes = 0;
-        commandLine += c;
+    // is written twice and the quote escaped; all others stay as they are.
+    std::size_t from = 0;
+    for (std::size_t at = argument.find(u'"'); at != argument.npos;
+         at = argument.find(u'"', from)) {
+        const std::size_t run = trailingBackslashes(argument.substr(from, at - from));
+        commandLine.append(argument.substr(from, at - from));
+        commandLine.append(run + 1, u'\\');
+        commandLine += u'"';
+        from = at + 1;
     }
-    if (!needsQuotes) {
-        commandLine.append(pendingBackslashes, u'\\');
+    const std::u16string_view rest = argument.substr(from);
+    if (!quote) {
+        commandLine.append(rest);
         return;
     }
     // Trailing backslashes stay outside the closing quote, where they cannot
     // escape it.
+    const std::size_t run = trailingBackslashes(rest);
+    commandLine.append(rest.substr(0, rest.size() - run));
     commandLine += u'"';
-    commandLine.append(pendingBackslashes, u'\\');
-    commandLine.insert(commandLine.begin() + std::ptrdiff_t(start), u'"');
+    commandLine.append(run, u'\\');
 }
 
-std::u16string windowsCommandLine(const std::u16string &program,
-                                  const std::vector<std::u16string> &arguments)
+std::u16string windowsCommandLine(std::u16string_view program,
+                                  const std::vector<std::u16string_view> &arguments)
 {
     std::u16string commandLine;
     std::size_t size = program.size() + 3;
-    for (const std::u16string &argument : arguments)
+    for (std::u16string_view argument : arguments)
         size += argument.size() + 3;
     commandLine.reserve(size + size / 8);
 
     if (!program.empty()) {
         const bool quoted = program.front() == u'"' || program.back() == u'"';
-        const bool quote = !quoted && program.find(u' ') != std::u16string::npos;
+        const bool quote = !quoted && program.find(u' ') != program.npos;
         if (quote)
             commandLine += u'"';
         for (char16_t c : program)
@@ -57,7 +68,7 @@ std::u16string windowsCommandLine(const std::u16string &program,
             commandLine += u'"';
         commandLine += u' ';
     }
-    for (const std::u16string &argument : arguments)
+    for (std::u16string_view argument : arguments)
         appendWindowsArgument(commandLine, argument);
     return commandLine;
 }

@@ -16,6 +16,7 @@
 #include <basicsdll_export.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Platform {
@@ -32,8 +33,7 @@ struct EnvironmentEntry
 /// the quote escaped with one more backslash; an argument that is then empty
 /// or holds a space or a tab is enclosed in double quotes, the closing quote
 /// placed before any trailing backslashes.
-BASICSDLL_EXPORT void appendWindowsArgument(std::u16string &commandLine,
-                                            const std::u16string &argument);
+BASICSDLL_EXPORT void appendWindowsArgument(std::u16string &commandLine, std::u16string_view argument);
 
 /// The command line for \a program and \a arguments: the program (enclosed
 /// in double quotes when it holds a space and neither starts nor ends with a
@@ -41,8 +41,8 @@ BASICSDLL_EXPORT void appendWindowsArgument(std::u16string &commandLine,
 /// program is empty; then every argument as appendWindowsArgument() writes
 /// it. A program followed by arguments is therefore separated from the
 /// first one by two spaces.
-BASICSDLL_EXPORT std::u16string windowsCommandLine(const std::u16string &program,
-                                                   const std::vector<std::u16string> &arguments);
+BASICSDLL_EXPORT std::u16string windowsCommandLine(std::u16string_view program,
+                                                   const std::vector<std::u16string_view> &arguments);
 
 /// The environment block for CreateProcessW (CREATE_UNICODE_ENVIRONMENT):
 /// every entry as name, "=", value and one zero unit, in the given order,

@@ -4,6 +4,12 @@
 
 namespace {
 
+std::u16string_view viewOf(const QString &text)
+{
+    return std::u16string_view(reinterpret_cast<const char16_t *>(text.constData()),
+                               std::size_t(text.size()));
+}
+
 std::u16string toUtf16(const QString &text)
 {
     return std::u16string(reinterpret_cast<const char16_t *>(text.utf16()), std::size_t(text.size()));
@@ -73,8 +79,13 @@ bool WProcess::startDetached(const QString &program, const QStringList &argument
 
 QString WProcess::commandLine(const QString &program, const QStringList &arguments)
 {
-    const std::u16string line = Platform::windowsCommandLine(toUtf16(program), toUtf16(arguments));
-    return QString::fromUtf16(line.data(), int(line.size()));
+    // Views on the strings' own data: nothing is copied on the way in.
+    std::vector<std::u16string_view> views;
+    views.reserve(std::size_t(arguments.size()));
+    for (const QString &argument : arguments)
+        views.push_back(viewOf(argument));
+    const std::u16string line = Platform::windowsCommandLine(viewOf(program), views);
+    return QString(reinterpret_cast<const QChar *>(line.data()), int(line.size()));
 }
 
 QByteArray WProcess::environmentBlock(const QProcessEnvironment &environment)

@@ -4,7 +4,8 @@
 if(NOT TARGET platform_launchreporter)
     add_executable(platform_launchreporter ${CMAKE_CURRENT_LIST_DIR}/launchreporter.cpp)
     if(WIN32)
-        target_link_options(platform_launchreporter PRIVATE -municode)
+        # A GUI program, as the tools are: no console is made for it.
+        target_link_options(platform_launchreporter PRIVATE -municode -mwindows)
         target_link_libraries(platform_launchreporter PRIVATE shell32)
     endif()
 endif()

@@ -13,7 +13,9 @@ class Win32ProcessLauncher final : public ProcessLauncher
 public:
     bool startDetached(const DetachedStart &start) override
     {
-        const std::u16string line = windowsCommandLine(start.program, start.arguments);
+        const std::u16string line = windowsCommandLine(
+            start.program,
+            std::vector<std::u16string_view>(start.arguments.begin(), start.arguments.end()));
         // CreateProcessW may write into the command line: hand it a copy.
         std::vector<wchar_t> commandLine(line.begin(), line.end());
         commandLine.push_back(L'\0');
