@@ -1,68 +1,45 @@
-// The other tool of the organizer tests, a program of its own:
-//
+// The other tool of the organizer tests, a program of its own.
 //   organizer_peer register <organization> <application> <tool> <title> <id file>
-//       registers itself as <tool>, shows a window titled <title> tagged by
-//       its organizer, gives it the order number 3, writes the window id to
-//       <id file> and runs until its order number is set to StopNumber (or
-//       two minutes have passed);
-//   organizer_peer [arguments...]   (anything else, as "New" starts it)
-//       writes a launch report (arguments, environment, directory) to the
-//       file named by BASICS_LAUNCH_REPORT and exits.
+//       registers as <tool>, shows a tagged window with the order number 3,
+//       writes its id to <id file> and stays until the order number is
+//       StopNumber (at most two minutes);
+//   organizer_peer [anything else]   (as "New" starts it)
+//       writes a launch report to the file named by BASICS_LAUNCH_REPORT.
 
 #include <WindowOrganizer/windoworganizer.h>
 
 #include "launchreport.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QTimer>
 #include <QWidget>
 
-#include <unistd.h>
-
 extern char **environ;
-
-namespace {
-
-constexpr int StopNumber = -424242;
-
-int report(int argc, char **argv)
-{
-    launchreport::Report report;
-    for (int i = 0; i < argc; ++i)
-        report.runtimeArguments.push_back(argv[i]);
-    for (char **entry = environ; *entry; ++entry)
-        report.environment.push_back(*entry);
-    report.directory = QDir::currentPath().toStdString();
-    const char *path = std::getenv(launchreport::ReportVariable);
-    return path && launchreport::writeFile(path, launchreport::serialize(report)) ? 0 : 1;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 7 || QByteArray(argv[1]) != "register")
-        return report(argc, argv);
-
+    if (argc != 7 || QByteArray(argv[1]) != "register") {
+        launchreport::Report report(launchreport::SectionCount);
+        report[launchreport::Arguments].assign(argv, argv + argc);
+        for (char **entry = environ; *entry; ++entry)
+            report[launchreport::Environment].push_back(*entry);
+        const char *path = std::getenv(launchreport::ReportVariable);
+        return path && launchreport::writeFile(path, launchreport::serialize(report)) ? 0 : 1;
+    }
     QApplication application(argc, argv);
     const QStringList arguments = application.arguments();
     QWidget window;
     window.setWindowTitle(arguments[5]);
-    window.resize(320, 200);
     new WindowOrganizer(arguments[2], arguments[3], arguments[4], &window);
     WindowOrganizer::setOrderNumber(&window, 3);
     window.show();
-
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (WindowOrganizer::getOrderNumber(&window) == StopNumber)
+        if (WindowOrganizer::getOrderNumber(&window) == -424242)
             application.quit();
     });
     poll.start(20);
     QTimer::singleShot(120000, &application, &QApplication::quit);
-    const std::string idFile = QFile::encodeName(arguments[6]).toStdString();
-    launchreport::writeFile(idFile, std::to_string(window.winId()));
+    launchreport::writeFile(arguments[6].toStdString(), std::to_string(window.winId()));
     return application.exec();
 }
