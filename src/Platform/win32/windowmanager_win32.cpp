@@ -40,7 +40,9 @@ std::string titleOf(HWND window)
     const int length = GetWindowTextLengthW(window);
     if (length <= 0)
         return {};
-    std::vector<char> buffer(std::size_t(length) + 1, '\0');
+    // One UTF-16 unit may take up to three bytes in the ANSI code page
+    // (double-byte pages, UTF-8): room for all of them, or the title is cut.
+    std::vector<char> buffer(std::size_t(length) * 3 + 1, '\0');
     GetWindowTextA(window, buffer.data(), int(buffer.size()));
     return std::string(buffer.data()); // up to the first zero
 }
