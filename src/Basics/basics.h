@@ -26,6 +26,8 @@
 #include "Basics/basics_system.h"
 #include "Basics/basics_widgets.h"
 
+/// The library's free-standing helpers as static functions, inherited from
+/// one holder struct per topic (see the top of this header).
 class BASICSDLL_EXPORT Basics : public BasicsPersistence,
                                 public BasicsPaths,
                                 public BasicsFormat,

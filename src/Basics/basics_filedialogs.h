@@ -15,6 +15,7 @@
 
 class QWidget;
 
+/// File dialogs that remember the last folder; call them as Basics::name().
 struct BASICSDLL_EXPORT BasicsFileDialogs
 {
     BasicsFileDialogs() = delete;

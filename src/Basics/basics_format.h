@@ -15,6 +15,7 @@
 
 #include <string>
 
+/// Number and string formatting; call them as Basics::name().
 struct BASICSDLL_EXPORT BasicsFormat
 {
     BasicsFormat() = delete;

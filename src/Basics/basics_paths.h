@@ -18,6 +18,7 @@
 
 class QWidget;
 
+/// Path helpers; call them as Basics::name().
 struct BASICSDLL_EXPORT BasicsPaths
 {
     BasicsPaths() = delete;

@@ -21,6 +21,8 @@
 #include <QVariantMap>
 #include <QtGlobal>
 
+/// Typed XML files, settings groups, gzip, hashing and draws; call them as
+/// Basics::name().
 struct BASICSDLL_EXPORT BasicsPersistence
 {
     BasicsPersistence() = delete;

@@ -11,6 +11,7 @@
 
 class QMainWindow;
 
+/// Widget and dialog helpers; call them as Basics::name().
 struct BASICSDLL_EXPORT BasicsWidgets
 {
     BasicsWidgets() = delete;

@@ -43,6 +43,8 @@
 
 class QWidget;
 
+/// The application-wide relay of generic signals and widget status
+/// messages (see the top of this header).
 class BASICSDLL_EXPORT GlobalMessageDispatcher : public QObject
 {
     Q_OBJECT
@@ -50,6 +52,7 @@ class BASICSDLL_EXPORT GlobalMessageDispatcher : public QObject
 public:
     /// An independent relay; it does not become the single instance.
     explicit GlobalMessageDispatcher(QObject *parent);
+    /// Leaves m_instance untouched, even for the single instance.
     ~GlobalMessageDispatcher() override;
 
     /// The single instance, created on the first call.
@@ -84,7 +87,10 @@ public:
     static GlobalMessageDispatcher *m_instance;
 
 signals:
+    /// A generic message of \a type from \a sender to every participant.
     void genericSignal(QObject *sender, const QString &type, QVariant genericData);
+    /// A generic question of \a type; participants append their answers to
+    /// \a genericAnswers.
     void genericBackChannelSignal(QObject *sender, const QString &type,
                                   const QVariant &genericData, QVariantList &genericAnswers);
     /// Emitted only by the applications, through the instance.

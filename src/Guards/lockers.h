@@ -9,10 +9,13 @@
 #include <QReadWriteLock>
 #include <QtGlobal>
 
+/// Holds a read lock for one scope.
 class BASICSDLL_EXPORT MyReadLocker
 {
 public:
+    /// Locks \a lock for reading; a null lock makes the guard do nothing.
     explicit MyReadLocker(QReadWriteLock *lock);
+    /// Unlocks what the constructor locked.
     ~MyReadLocker();
 
     MyReadLocker(const MyReadLocker &) = delete;
@@ -22,10 +25,13 @@ private:
     quintptr m_lock;
 };
 
+/// Holds a write lock for one scope.
 class BASICSDLL_EXPORT MyWriteLocker
 {
 public:
+    /// Locks \a lock for writing; a null lock makes the guard do nothing.
     explicit MyWriteLocker(QReadWriteLock *lock);
+    /// Unlocks what the constructor locked.
     ~MyWriteLocker();
 
     MyWriteLocker(const MyWriteLocker &) = delete;

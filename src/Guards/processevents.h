@@ -16,9 +16,13 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 
+/// Processes pending events at most once per interval (see the top of this
+/// header).
 class BASICSDLL_EXPORT ProcessEvents
 {
 public:
+    /// Processes events with \a flags at most once every \a interval
+    /// milliseconds; the first interval starts now.
     ProcessEvents(QEventLoop::ProcessEventsFlags flags, int interval);
 
     /// Processes pending events once if at least the interval has passed

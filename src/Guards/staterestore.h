@@ -15,14 +15,18 @@
 
 #include <basicsdll_export.h>
 
+/// Writes a snapshot of plain memory back at the end of the scope.
 class BASICSDLL_EXPORT StateRestore
 {
 public:
     /// Saves \a size bytes at \a target. A null target or a size of 0 or less
     /// makes an empty guard that restores nothing.
     StateRestore(void *target, int size);
+    /// Saves \a variable.
     explicit StateRestore(bool &variable);
+    /// Saves \a variable.
     explicit StateRestore(int &variable);
+    /// Writes the saved bytes back.
     ~StateRestore();
 
     StateRestore(const StateRestore &) = delete;

@@ -31,9 +31,12 @@
 #include <QString>
 #include <QtGlobal>
 
+/// A process-wide unique, random 48-bit identity of an object that survives
+/// copying by a chosen rule (see the top of this header).
 class BASICSDLL_EXPORT Identifier
 {
 public:
+    /// How a copy's id is derived from its source's.
     enum CopyMode {
         NewID = 0,   ///< the copy gets one fresh id from createID()
         KeepID = 1,  ///< the copy gets the source's id unchanged
@@ -49,6 +52,7 @@ public:
 
     Identifier &operator=(const Identifier &) = delete;
 
+    /// The id of this instance.
     quint64 id() const { return m_id; }
 
     /// Gives the instance a new id. \a id 0 asks for a fresh one; any other
@@ -71,24 +75,38 @@ public:
     /// stack is empty.
     static void pop();
 
+    /// Whether both hold the same id.
     bool operator==(const Identifier &other) const { return m_id == other.m_id; }
+    /// Whether the ids differ.
     bool operator!=(const Identifier &other) const { return m_id != other.m_id; }
+    /// Orders by id.
     bool operator<(const Identifier &other) const { return m_id < other.m_id; }
 
+    /// The ids of all live instances; guarded by s_mutex.
     static QSet<quint64> s_all;
+    /// Guards s_all and s_replacements (not recursive).
     static QMutex s_mutex;
+    /// Source id -> copy id of every copy that changed the id while
+    /// s_trackReplacements was on; guarded by s_mutex.
     static QMap<quint64, quint64> s_replacements;
+    /// Whether copies record their replacement; false at load.
     static bool s_trackReplacements;
+    /// The copy mode of plain copies; NewID at load.
     static CopyMode s_copyMode;
+    /// Copy modes saved by push().
     static QList<CopyMode> s_copyModeStack;
+    /// The offset of OffsetID copies; 1 at load.
     static quint64 s_delta;
+    /// Offsets saved by push().
     static QList<quint64> s_deltaStack;
+    /// The 48 bits that generated ids use: 0x0000FFFFFFFFFFFF.
     static const quint64 s_bitMask;
 
 private:
     quint64 m_id;
 };
 
+/// Hash of an Identifier for QHash and QSet: the hash of its id.
 inline uint qHash(const Identifier &identifier, uint seed = 0)
 {
     return ::qHash(identifier.id(), seed);

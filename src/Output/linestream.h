@@ -24,17 +24,27 @@
 
 namespace Output {
 
+/// One diagnostic line, built item by item with operator<< and emitted as a
+/// single message of \a type when the stream is destroyed (see the top of
+/// this header for the item spacing).
 class BASICSDLL_EXPORT LineStream
 {
 public:
+    /// An empty line that becomes a message of \a type.
     explicit LineStream(QtMsgType type = QtDebugMsg);
     /// Passes file, line and function on to the message handler's context.
     LineStream(QtMsgType type, const char *file, int line, const char *function);
+    /// Emits the line through the toolkit's message output.
     ~LineStream();
 
     LineStream(const LineStream &) = delete;
     LineStream &operator=(const LineStream &) = delete;
 
+    /// \name Items
+    /// Appends one item and the space after it (see the top of this header):
+    /// texts unchanged, QString between double quotes, numbers in decimal,
+    /// pointers as "0x" and lower-case hexadecimal digits.
+    ///@{
     LineStream &operator<<(const char *text);
     LineStream &operator<<(char *text) { return operator<<(static_cast<const char *>(text)); }
     LineStream &operator<<(const QByteArray &text);
@@ -72,6 +82,7 @@ public:
         QDebug(&text).nospace() << value;
         return appendRaw(text.toLocal8Bit());
     }
+    ///@}
 
     /// Writes \a text and no space after it.
     LineStream &appendWithoutSpace(const char *text);

@@ -11,6 +11,8 @@
 
 #include <QString>
 
+/// The gate of levelled debug lines (debugLevel, onlySingleLevel) and the
+/// elapsed clock they show.
 class BASICSDLL_EXPORT MyWarnings
 {
 public:

@@ -36,6 +36,7 @@
 
 namespace Output {
 
+/// Time stamps of trace lines and the process-wide time of the latest one.
 class BASICSDLL_EXPORT TimeHelper
 {
 public:
@@ -78,6 +79,8 @@ private:
 class BASICSDLL_EXPORT TraceLine : public LineStream
 {
 public:
+    /// Starts the line with the reset code, a time stamp, the thread, then
+    /// \a signature, \a sourcePath, \a line and "->".
     TraceLine(const char *signature, const char *sourcePath, int line);
 };
 

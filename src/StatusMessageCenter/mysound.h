@@ -30,6 +30,8 @@
 class QMediaPlayer;
 class QSound;
 
+/// Plays a sound file, or one of the library's embedded sounds, from a
+/// private temporary copy (see the top of this header).
 class BASICSDLL_EXPORT MySound : public QObject
 {
     Q_OBJECT
@@ -55,7 +57,9 @@ public:
     void deleteSound();
 
 public slots:
+    /// Plays the loaded sound from its start; nothing without one.
     void play();
+    /// Stops playing.
     void stop();
 
 private:

@@ -47,6 +47,8 @@
 
 #include <phonon/mediaobject.h>
 
+/// Typed status messages with colours and sounds for the application's
+/// status display (see the top of this header).
 class BASICSDLL_EXPORT StatusMessageCenter : public QObject
 {
     Q_OBJECT
@@ -54,7 +56,9 @@ class BASICSDLL_EXPORT StatusMessageCenter : public QObject
 public:
     // Fixed to int: every int is a valid value, so the out-of-range values
     // that callers may pass are well defined (and ignored as documented).
+    /// The kind of a status message; it picks the colour and the sound slot.
     enum Type : int { Normal = 0, Warning = 1, Error = 2, Success = 3, Share = 4, Data = 5, Snapshot = 6 };
+    /// Which message types make a sound.
     enum Sounds : int { NoSounds = 0, WarningAndErrorSounds = 1, AllSounds = 2 };
     Q_ENUM(Type)
     Q_ENUM(Sounds)
@@ -96,11 +100,16 @@ public:
     static StatusMessageCenter *instance;
 
 signals:
+    /// The status display should clear its message.
     void onClearMessage();
+    /// The status display should show \a message on \a backgroundColor for
+    /// \a timeout milliseconds (0: until replaced).
     void onShowMessage(const QString &message, const QColor &backgroundColor, int timeout);
 
 public slots:
+    /// Emits onClearMessage().
     void clearMessageSlot();
+    /// Emits onShowMessage() with the arguments given.
     /// Also "showMessageSlot(QString,QColor)" and "showMessageSlot(QString)".
     void showMessageSlot(const QString &message, const QColor &backgroundColor = QColor(),
                          int timeout = 0);

@@ -31,11 +31,14 @@
 #include <string>
 #include <vector>
 
+/// Parses and compares version texts and reads file versions (see the top
+/// of this header).
 class BASICSDLL_EXPORT VersionComparator
 {
 public:
     VersionComparator() = delete;
 
+    /// The outcome of compare().
     enum CompareResult {
         Less = 0,    ///< the first version is lower
         Equal = 1,   ///< both versions are equal
@@ -56,7 +59,7 @@ public:
     static CompareResult compare(const std::string &first, const std::string &second);
     /// The same for texts, taken as Latin-1 (other characters become '?').
     static CompareResult compare(const QString &first, const QString &second);
-    /// The same for C strings (no QString/std::string ambiguity).
+    /// The same for C strings (no QString/%std::string ambiguity).
     static CompareResult compare(const char *first, const char *second)
     {
         return compare(std::string(first ? first : ""), std::string(second ? second : ""));
@@ -70,7 +73,7 @@ public:
     static QString getFileVersion(const std::string &path);
     /// The same for a QString path.
     static QString getFileVersion(const QString &path);
-    /// The same for a UTF-8 C string (no QString/std::string ambiguity).
+    /// The same for a UTF-8 C string (no QString/%std::string ambiguity).
     static QString getFileVersion(const char *path)
     {
         return getFileVersion(std::string(path ? path : ""));
