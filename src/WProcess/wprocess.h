@@ -22,6 +22,7 @@
 #include <QString>
 #include <QStringList>
 
+/// Detached start of a program with an explicit environment.
 class BASICSDLL_EXPORT WProcess
 {
 public:

@@ -42,6 +42,8 @@ class QWidget;
 struct HWND__;
 #endif
 
+/// Registers a tool of the family, tags its window, and fills a menu with
+/// every registered tool and its open windows.
 class BASICSDLL_EXPORT WindowOrganizer : public QObject
 {
     Q_OBJECT
