@@ -166,6 +166,7 @@ PLATFORM_TEST(enumerationSkipsWindowsThatVanish)
     const std::string stopFile = newFile("stop");
     TestWindow own("steady");
     CHECK(windows.tagWindow(own.id(), ChurnTag));
+    CHECK(waitUntil([&] { return listed(windows, ChurnTag, own.id()); })); // managed by now
     CHECK(startPeer({"churn", stopFile, std::to_string(ChurnTag)}));
     int rounds = 0, missed = 0, churning = 0;
     for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(4);
@@ -178,7 +179,8 @@ PLATFORM_TEST(enumerationSkipsWindowsThatVanish)
         windows.firstWindowOfExecutable(native(peerPath()));
     }
     launchreport::writeFile(stopFile, "stop");
-    std::printf("  %d enumerations, %d churning windows seen\n", rounds, churning);
+    std::printf("  %d enumerations, %d churning windows seen, steady one missed %d times\n", rounds,
+                churning, missed);
     CHECK(missed == 0 && rounds > 10);
 }
 
