@@ -1,0 +1,341 @@
+// Detached process start against real peers: Windows' own
+// CommandLineToArgvW (under Wine) for 100 000 random argument lists, and 300
+// real children (testpeer) reporting what they were given.
+
+#include "launchreport.h"
+#include "platformcheck.h"
+
+#include "Platform/processlauncher.h"
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+#include <thread>
+
+#if defined(_WIN32)
+#include <windows.h>
+#include <shellapi.h>
+#else
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+using launchreport::fromUtf16;
+using launchreport::Text;
+using Platform::DetachedStart;
+
+namespace {
+
+std::u16string u16(const std::string &ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+#if defined(_WIN32)
+const char16_t Separator = u'\\';
+std::string programPath()
+{
+    char path[MAX_PATH] = {};
+    return std::string(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+}
+std::string newDirectory()
+{
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    static int counter = 0; // Wine reuses process ids: the time tells runs apart
+    std::string path;
+    do
+        path = base + std::to_string(GetTickCount64()) + "-" + std::to_string(counter++);
+    while (!CreateDirectoryA(path.c_str(), nullptr));
+    return path;
+}
+bool makeDirectory(const std::u16string &path)
+{
+    return CreateDirectoryW(reinterpret_cast<const wchar_t *>(path.c_str()), nullptr);
+}
+void setVariable(const char *name, const std::string &value) { SetEnvironmentVariableA(name, value.c_str()); }
+long openHandles()
+{
+    DWORD count = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &count);
+    return long(count);
+}
+Text currentDirectory()
+{
+    wchar_t directory[32768];
+    const DWORD size = GetCurrentDirectoryW(32768, directory);
+    return fromUtf16(std::u16string(reinterpret_cast<char16_t *>(directory), size));
+}
+#else
+const char16_t Separator = u'/';
+std::string programPath()
+{
+    char path[4096] = {};
+    return std::string(path, std::max<ssize_t>(0, readlink("/proc/self/exe", path, sizeof path)));
+}
+std::string newDirectory()
+{
+    std::string pattern = "/tmp/basics-launch-XXXXXX";
+    return mkdtemp(&pattern[0]);
+}
+bool makeDirectory(const std::u16string &path) { return mkdir(fromUtf16(path).c_str(), 0700) == 0; }
+void setVariable(const char *name, const std::string &value) { setenv(name, value.c_str(), 1); }
+long openHandles()
+{
+    long count = 0;
+    DIR *directory = opendir("/proc/self/fd");
+    while (readdir(directory))
+        ++count;
+    closedir(directory);
+    return count;
+}
+Text currentDirectory()
+{
+    char *directory = getcwd(nullptr, 0);
+    const Text text(directory);
+    std::free(directory);
+    return text;
+}
+#endif
+
+std::u16string peer()
+{
+    const std::string self = programPath();
+#if defined(_WIN32)
+    return u16(self.substr(0, self.find_last_of('\\')) + "\\platform_testpeer.exe");
+#else
+    return u16(self.substr(0, self.find_last_of('/')) + "/platform_testpeer");
+#endif
+}
+
+// Weighted towards what the quoting rule is about: blanks, quotes and runs
+// of backslashes; and non-ASCII text with a surrogate pair.
+std::u16string randomText(std::mt19937 &random)
+{
+    static const std::u16string pieces[] = {u"a", u"Z", u" ", u"\t", u"\"", u"\\", u"\\\\", u"\\\"",
+                                            u"\"\"", u"'", u"=", u"%", u"^", u"&", u"*", u"\n",
+                                            u"é", u"€", u"中", u"\U0001F600"};
+    std::u16string text;
+    for (int i = std::uniform_int_distribution<int>(0, 10)(random); i > 0; --i)
+        text += pieces[std::uniform_int_distribution<std::size_t>(0, std::size(pieces) - 1)(random)];
+    return text;
+}
+
+std::vector<std::u16string> randomArguments(std::mt19937 &random, int maximumCount)
+{
+    std::vector<std::u16string> arguments(std::uniform_int_distribution<int>(0, maximumCount)(random));
+    for (std::u16string &argument : arguments)
+        argument = randomText(random);
+    return arguments;
+}
+
+struct Child
+{
+    DetachedStart start;
+    std::string reportPath;
+    std::vector<std::u16string> argv; // as the child must see it
+};
+
+bool contains(const std::vector<Text> &list, const Text &text)
+{
+    return std::find(list.begin(), list.end(), text) != list.end();
+}
+
+void checkReport(const Child &child, const launchreport::Report &report)
+{
+    std::vector<Text> argv;
+    for (const std::u16string &argument : child.argv)
+        argv.push_back(fromUtf16(argument));
+    CHECK(report[launchreport::Arguments] == argv);
+    const Text directory = child.start.workingDirectory.empty() ? currentDirectory()
+                                                                : fromUtf16(child.start.workingDirectory);
+    CHECK(report[launchreport::Directory] == std::vector<Text>{directory});
+    const std::vector<Text> &environment = report[launchreport::Environment];
+    const Text parentOnly = fromUtf16(u"BASICS_PARENT_ONLY=parent");
+    CHECK(contains(environment, parentOnly) == child.start.inheritEnvironment);
+    std::vector<Text> entries;
+    for (const Platform::EnvironmentEntry &entry : child.start.environment) {
+        if (!entry.name.empty() || !entry.value.empty())
+            entries.push_back(fromUtf16(entry.name + u"=" + entry.value));
+    }
+#if defined(_WIN32)
+    CHECK(report[launchreport::ShellArguments] == argv);
+    // Wine adds variables of its own (WINE*, SystemRoot, ...): every entry
+    // of the block must be there.
+    for (const Text &entry : entries)
+        CHECK(contains(environment, entry));
+#else
+    if (!child.start.inheritEnvironment)
+        CHECK(environment == entries);
+    // Nothing of the caller's is open, the standard streams are /dev/null.
+    std::vector<Text> descriptors = report[launchreport::Descriptors];
+    std::sort(descriptors.begin(), descriptors.end());
+    CHECK(descriptors == std::vector<Text>({"0 -> /dev/null", "1 -> /dev/null", "2 -> /dev/null"}));
+#endif
+}
+
+// Starts the children 25 at a time and checks their reports.
+int runChildren(const std::vector<Child> &children)
+{
+    int reported = 0;
+    for (std::size_t first = 0; first < children.size(); first += 25) {
+        const std::size_t last = std::min(children.size(), first + 25);
+        for (std::size_t i = first; i < last; ++i) {
+            // A child copies the environment when it is made: each one that
+            // inherits it finds its own report path there.
+            setVariable(launchreport::ReportVariable, children[i].reportPath);
+            CHECK(Platform::ProcessLauncher::instance().startDetached(children[i].start));
+        }
+        for (std::size_t i = first; i < last; ++i) {
+            std::string data;
+            launchreport::Report report;
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            while (!launchreport::readFile(children[i].reportPath, &data) && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (!launchreport::parse(data, &report))
+                continue;
+            checkReport(children[i], report);
+            ++reported;
+        }
+    }
+    return reported;
+}
+
+} // namespace
+
+PLATFORM_TEST(workedExamplesOfTheQuotingRules)
+{
+    const std::pair<std::u16string, std::u16string> examples[] = {
+        {u"abc", u" abc"}, {u"", u" \"\""}, {u"a b", u" \"a b\""}, {u"a\"b", u" a\\\"b"},
+        {u"x\\\"y", u" x\\\\\\\"y"}, {u"say \"hi\"", u" \"say \\\"hi\\\"\""},
+        {u"C:\\my dir\\", u" \"C:\\my dir\"\\"}, {u"C:\\dir\\", u" C:\\dir\\"},
+        {u"tab\there", u" \"tab\there\""}, {u"a\\\\b", u" a\\\\b"}};
+    for (const auto &example : examples) {
+        std::u16string line;
+        Platform::appendWindowsArgument(line, example.first);
+        CHECK(line == example.second);
+    }
+    CHECK(Platform::windowsCommandLine(u"p", {u"a", u"b c"}) == u"p  a \"b c\"");
+    CHECK(Platform::windowsCommandLine(u"C:/Program Files/t.exe", {}) == u"\"C:\\Program Files\\t.exe\" ");
+    CHECK(Platform::windowsCommandLine(u"\"C:/a b/t.exe", {}) == u"\"C:\\a b\\t.exe ");
+    CHECK(Platform::windowsCommandLine(u"tab\tonly", {}) == u"tab\tonly ");
+    CHECK(Platform::windowsCommandLine(u"", {u"x"}) == u" x");
+    CHECK(Platform::windowsEnvironmentBlock({{u"A", u"1"}}) == std::u16string(u"A=1\0\0\0", 6));
+    CHECK(Platform::windowsEnvironmentBlock({{u"", u""}, {u"B", u""}, {u"", u"v"}})
+          == std::u16string(u"B=\0=v\0\0\0", 8));
+}
+
+#if defined(_WIN32)
+PLATFORM_TEST(randomListsReadBackThroughCommandLineToArgvW)
+{
+    const std::u16string programs[] = {u"C:/Program Files/Tool/tool.exe", u"tool", u"C:\\ä ö\\t.exe"};
+    std::mt19937 random(20240614);
+    int lists = 0, differing = 0;
+    for (; lists < 100000; ++lists) {
+        std::u16string program = programs[lists % 3];
+        std::vector<std::u16string> argv = randomArguments(random, 8);
+        const std::u16string line = Platform::windowsCommandLine(
+            program, std::vector<std::u16string_view>(argv.begin(), argv.end()));
+        int count = 0;
+        LPWSTR *split = CommandLineToArgvW(reinterpret_cast<const wchar_t *>(line.c_str()), &count);
+        std::replace(program.begin(), program.end(), u'/', u'\\');
+        argv.insert(argv.begin(), program);
+        bool same = count == int(argv.size());
+        for (int i = 0; same && i < count; ++i)
+            same = argv[std::size_t(i)] == reinterpret_cast<const char16_t *>(split[i]);
+        LocalFree(split);
+        differing += !same;
+    }
+    std::printf("  %d random argument lists, %d read back differently\n", lists, differing);
+    CHECK(differing == 0);
+}
+#endif
+
+PLATFORM_TEST(childrenSeeTheirArgumentsEnvironmentAndDirectory)
+{
+    const std::string reports = newDirectory();
+    const std::u16string directory = u16(reports) + Separator + u"work dir é 'x' ^&";
+    CHECK(makeDirectory(directory));
+    // A program path with blanks, quotes (not on Windows) and non-ASCII text.
+#if defined(_WIN32)
+    const std::u16string copy = u16(reports) + u"\\rep ort ä €.exe";
+    CHECK(CopyFileW(reinterpret_cast<const wchar_t *>(peer().c_str()),
+                    reinterpret_cast<const wchar_t *>(copy.c_str()), FALSE));
+#else
+    const std::u16string copy = u16(reports) + u"/rep ort \"ä\" '$x' \\\t€";
+    CHECK(symlink(fromUtf16(peer()).c_str(), fromUtf16(copy).c_str()) == 0);
+#endif
+    setVariable("BASICS_PARENT_ONLY", "parent");
+
+    std::mt19937 random(7);
+    std::vector<Child> children(300);
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        Child &child = children[i];
+        child.reportPath = reports + char(Separator) + std::to_string(i);
+        child.start.program = i % 5 ? peer() : copy;
+#if defined(_WIN32)
+        if (i % 2)
+            std::replace(child.start.program.begin(), child.start.program.end(), u'\\', u'/');
+        child.argv = {child.start.program};
+        std::replace(child.argv[0].begin(), child.argv[0].end(), u'/', u'\\');
+#else
+        child.argv = {child.start.program};
+#endif
+        child.start.arguments = randomArguments(random, 6);
+        child.argv.insert(child.argv.end(), child.start.arguments.begin(), child.start.arguments.end());
+        child.start.inheritEnvironment = i % 3 == 0;
+        if (!child.start.inheritEnvironment) {
+            child.start.environment = {{u16(launchreport::ReportVariable), u16(child.reportPath)},
+                                       {u"V", randomText(random)}, {u"", u""}, {u"EMPTY", u""}};
+        }
+        if (i % 2 == 0)
+            child.start.workingDirectory = directory;
+    }
+#if !defined(_WIN32)
+    const int inheritable = open("/dev/null", O_RDONLY); // no close-on-exec: must not reach children
+#endif
+    const int reported = runChildren(children);
+    std::printf("  %d children reported\n", reported);
+    CHECK(reported == int(children.size()));
+#if !defined(_WIN32)
+    close(inheritable);
+    // Without a program the first argument names it.
+    Child child;
+    child.reportPath = reports + "/first-argument";
+    child.start.arguments = {peer(), u"x y"};
+    child.argv = child.start.arguments;
+    CHECK(runChildren({child}) == 1);
+#endif
+}
+
+PLATFORM_TEST(failedStartsReportFalseAndLeaveNothingOpen)
+{
+    const std::u16string directory = u16(newDirectory());
+    std::vector<DetachedStart> failing(5);
+    failing[0].program = directory + Separator + u"missing.exe";
+    failing[1].program = peer();
+    failing[1].workingDirectory = directory + Separator + u"missing";
+    failing[3].program = directory; // a directory is no program
+    failing[4].program = peer();
+    failing[4].inheritEnvironment = false;
+    failing[4].workingDirectory = peer(); // a file is no directory
+#if !defined(_WIN32)
+    const std::u16string plain = directory + u"/not executable";
+    std::fclose(std::fopen(fromUtf16(plain).c_str(), "w"));
+    failing.push_back({});
+    failing.back().program = plain;
+#endif
+    const long before = openHandles();
+    for (int round = 0; round < 20; ++round) {
+        for (const DetachedStart &start : failing)
+            CHECK(!Platform::ProcessLauncher::instance().startDetached(start));
+    }
+    CHECK(openHandles() == before);
+#if !defined(_WIN32)
+    // Every process the launcher forked, here and before, has been reaped.
+    CHECK(waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD);
+#endif
+}
+
+PLATFORM_TEST_MAIN()

@@ -1,0 +1,225 @@
+// Top-level windows shared across processes: the test peer owns real
+// windows; this process reads and changes their tags, order numbers and
+// titles, finds them by program, raises them, and enumerates while the
+// peer's windows come and go. On Linux against the desktop session's X
+// server (Xvfb with openbox) and a bare Xvfb without a window manager;
+// under Wine against Wine's window system.
+
+#include "launchreport.h"
+#include "platformcheck.h"
+#include "testwindow.h"
+
+#include "Platform/processlauncher.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#if !defined(_WIN32)
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#endif
+
+using Platform::WindowManager;
+
+namespace {
+
+constexpr int StopNumber = -424242;
+constexpr std::uint32_t PeerTag = 0x5eed0001u, ChurnTag = 0x5eed0002u;
+
+#if defined(_WIN32)
+std::string peerPath()
+{
+    char path[MAX_PATH] = {};
+    const std::string self(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    return self.substr(0, self.find_last_of('\\')) + "\\platform_testpeer.exe";
+}
+std::string newFile(const char *name)
+{
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    return base + std::to_string(GetTickCount64()) + name;
+}
+#else
+std::string peerPath()
+{
+    char path[4096] = {};
+    const std::string self(path, std::size_t(std::max<ssize_t>(0, readlink("/proc/self/exe", path, sizeof path))));
+    return self.substr(0, self.find_last_of('/')) + "/platform_testpeer";
+}
+std::string newFile(const char *name)
+{
+    std::string pattern = "/tmp/basics-windows-XXXXXX";
+    return mkdtemp(&pattern[0]) + std::string("/") + name;
+}
+#endif
+
+WindowManager::NativePath native(const std::string &ascii) { return {ascii.begin(), ascii.end()}; }
+
+bool waitUntil(const std::function<bool()> &condition, int seconds = 20)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    for (; std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+#if defined(_WIN32)
+        TestWindow::pump();
+#endif
+        if (condition())
+            return true;
+    }
+    return false;
+}
+
+bool startPeer(std::initializer_list<std::string> arguments)
+{
+    Platform::DetachedStart start;
+    const std::string program = peerPath();
+    start.program.assign(program.begin(), program.end());
+    for (const std::string &argument : arguments)
+        start.arguments.emplace_back(argument.begin(), argument.end());
+    return Platform::ProcessLauncher::instance().startDetached(start);
+}
+
+bool listed(WindowManager &windows, std::uint32_t tag, WindowManager::Window window, std::string *title = nullptr)
+{
+    for (const WindowManager::TaggedWindow &found : windows.windowsWithTag(tag)) {
+        if (found.window == window && title)
+            *title = found.title;
+        if (found.window == window)
+            return true;
+    }
+    return false;
+}
+
+bool desktopReachable()
+{
+    WindowManager &windows = WindowManager::system();
+    if (!windows.isAvailable()) {
+        std::printf("  no desktop: the null backend answers\n");
+        CHECK(windows.windowsWithTag(0).empty() && !windows.tagWindow(1, 1) && !windows.bringToFront(1));
+    }
+    return windows.isAvailable();
+}
+
+} // namespace
+
+PLATFORM_TEST(twoProcessesShareTagsOrderNumbersTitlesAndActivation)
+{
+    if (!desktopReachable())
+        return;
+    WindowManager &windows = WindowManager::instance();
+    const std::string idFile = newFile("peer-id");
+    TestWindow own("test window");
+    CHECK(startPeer({"tagged", idFile, std::to_string(PeerTag), "Peer window #1"}));
+    std::string id;
+    CHECK(waitUntil([&] { return launchreport::readFile(idFile, &id); }));
+    const WindowManager::Window peer = std::strtoull(id.c_str(), nullptr, 10);
+
+    std::string title;
+    CHECK(waitUntil([&] { return listed(windows, PeerTag, peer, &title); }));
+    CHECK(title == "Peer window #1" && windows.toolTag(peer) == PeerTag);
+    CHECK(!listed(windows, PeerTag + 1, peer));
+    CHECK(windows.orderNumber(peer) == 5); // stored by the peer
+    CHECK(windows.setOrderNumber(peer, -7) && windows.orderNumber(peer) == -7);
+    CHECK(windows.setOrderNumber(peer, 2147483647) && windows.orderNumber(peer) == 2147483647);
+    CHECK(windows.orderNumber(own.id()) == 0 && windows.toolTag(own.id()) == 0); // never set
+
+    // The peer's program, in the forms each system accepts.
+    const std::string program = peerPath();
+    CHECK(windows.firstWindowOfExecutable(native(program)) == peer);
+    CHECK(windows.firstWindowOfExecutable(WindowManager::NativePath()) == 0);
+    std::string other = program;
+#if defined(_WIN32)
+    for (char &c : other)
+        c = c == '\\' ? '/' : char(toupper(c));
+    CHECK(windows.firstWindowOfExecutable(native(other)) == peer); // case and slashes do not matter
+#else
+    const std::string link = newFile("linked peer");
+    CHECK(symlink(program.c_str(), link.c_str()) == 0);
+    CHECK(windows.firstWindowOfExecutable(link) == peer);
+    other.back() = char(toupper(other.back()));
+    CHECK(windows.firstWindowOfExecutable(other) == 0); // names are case-sensitive
+#endif
+
+    // First this process's window is made active (asked again until the
+    // window manager, or Wine's, has let the peer's window go), then the
+    // peer's must become active on one request.
+    CHECK(waitUntil([&] { return windows.bringToFront(own.id()) && own.active() == own.id(); }));
+    CHECK(windows.bringToFront(peer));
+    CHECK(waitUntil([&] { return own.active() == peer; }));
+
+    // Told through its order number, the peer leaves; its window is gone.
+    CHECK(windows.setOrderNumber(peer, StopNumber));
+    CHECK(waitUntil([&] { return !listed(windows, PeerTag, peer); }));
+    CHECK(!windows.setOrderNumber(peer, 1) && windows.orderNumber(peer) == 0 && !windows.tagWindow(peer, 1));
+    CHECK(windows.firstWindowOfExecutable(native(program)) == 0);
+}
+
+PLATFORM_TEST(enumerationSkipsWindowsThatVanish)
+{
+    if (!desktopReachable())
+        return;
+    WindowManager &windows = WindowManager::instance();
+    const std::string stopFile = newFile("stop");
+    TestWindow own("steady");
+    CHECK(windows.tagWindow(own.id(), ChurnTag));
+    CHECK(waitUntil([&] { return listed(windows, ChurnTag, own.id()); })); // managed by now
+    CHECK(startPeer({"churn", stopFile, std::to_string(ChurnTag)}));
+    int rounds = 0, missed = 0, churning = 0;
+    for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(4);
+         std::chrono::steady_clock::now() < end; ++rounds) {
+        const std::vector<WindowManager::TaggedWindow> found = windows.windowsWithTag(ChurnTag);
+        churning += int(found.size()) - 1;
+        missed += !listed(windows, ChurnTag, own.id());
+        for (const WindowManager::TaggedWindow &window : found)
+            windows.orderNumber(window.window); // may be gone already
+        windows.firstWindowOfExecutable(native(peerPath()));
+    }
+    launchreport::writeFile(stopFile, "stop");
+    std::printf("  %d enumerations, %d churning windows seen, steady one missed %d times\n", rounds,
+                churning, missed);
+    CHECK(missed == 0 && rounds > 10);
+}
+
+#if !defined(_WIN32)
+PLATFORM_TEST(withoutWindowManagerTheRootChildrenCount)
+{
+    // A bare X server of our own. It writes its display number and the
+    // newline separately, and fails if the pipe closes in between.
+    int numberPipe[2];
+    CHECK(pipe(numberPipe) == 0);
+    const pid_t server = fork();
+    if (server == 0) {
+        dup2(open("/dev/null", O_WRONLY), 2);
+        execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(numberPipe[1]).c_str(), "-nolisten", "tcp",
+               static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    close(numberPipe[1]);
+    std::string display = ":";
+    for (char c; display.back() != '\n' && read(numberPipe[0], &c, 1) == 1;)
+        display += c;
+    close(numberPipe[0]);
+    CHECK(display.back() == '\n');
+    if (display.back() != '\n')
+        return;
+    display.pop_back();
+    {
+        std::unique_ptr<WindowManager> bare;
+        CHECK(waitUntil([&] { return (bare = WindowManager::connect(display.c_str()))->isAvailable(); }, 10));
+        TestWindow first("first", display.c_str()), second("second", display.c_str());
+        CHECK(bare->tagWindow(first.id(), PeerTag) && bare->tagWindow(second.id(), PeerTag));
+        CHECK(listed(*bare, PeerTag, first.id()) && listed(*bare, PeerTag, second.id()));
+        CHECK(bare->bringToFront(second.id()));
+        CHECK(waitUntil([&] { return first.focus() == second.id(); }, 5));
+    }
+    kill(server, SIGTERM);
+    waitpid(server, nullptr, 0);
+    CHECK(!WindowManager::connect(display.c_str())->isAvailable()); // gone: the null backend
+}
+#endif
+
+PLATFORM_TEST_MAIN()
