@@ -29,11 +29,18 @@ struct BASICSDLL_EXPORT BasicsPersistence
 
     /// Writes \a map to \a fileName as typed XML, replacing the file's
     /// contents. On failure returns false, leaves an existing file as it was
-    /// and sets \a errorString (if given) to a German message.
+    /// and sets \a errorString (if given) to a German message. The file is
+    /// replaced only after the whole document was written and flushed; an
+    /// existing target that is not a regular file (a FIFO) is written into.
+    /// Maps nested deeper than 512 levels and documents beyond 1 GiB are
+    /// refused, as the reader would refuse them.
     static bool writeVariantMapToXml(const QString &fileName, const QVariantMap &map,
                                      QString *errorString = nullptr);
     /// Reads a file written by writeVariantMapToXml into \a map, replacing
     /// its whole contents on success and leaving it untouched on failure.
+    /// Takes regular files up to 1 GiB in any encoding the XML declaration
+    /// names; refuses document type declarations and elements with more
+    /// than two attributes, which the format never has.
     static bool readVariantMapFromXml(const QString &fileName, QVariantMap *map,
                                       QString *errorString = nullptr);
 

@@ -7,16 +7,17 @@
 
 #include "Basics/basics.h"
 #include "Basics/variantxml_p.h"
+#include "Basics/xmlguard_p.h"
 
 #include <QDataStream>
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTime>
 #include <QXmlStreamReader>
 
-#include <limits>
 #include <new>
 
 namespace {
@@ -240,12 +241,23 @@ bool fail(QString *errorString, const QString &text)
 
 bool readDocument(const QByteArray &document, QVariantMap *map, QString *errorString)
 {
+    const QString refusal = XmlGuard::check(document);
+    if (!refusal.isEmpty())
+        return fail(errorString, QStringLiteral("XML-Parsingfehler: %1").arg(refusal));
+
     VariantXmlReader reader(document);
     QXmlStreamReader &xml = reader.xml();
     while (!xml.atEnd() && xml.readNext() != QXmlStreamReader::StartElement) {
     }
-    if (xml.tokenType() != QXmlStreamReader::StartElement)
+    if (xml.tokenType() != QXmlStreamReader::StartElement) {
+        // The reader decodes the whole document first: a byte sequence the
+        // encoding does not allow, anywhere, stops it before the root.
+        if (xml.error() == QXmlStreamReader::NotWellFormedError
+            && xml.errorString() == QLatin1String("Encountered incorrectly encoded content."))
+            return fail(errorString, QStringLiteral("Die XML-Datei ist kein gueltiges %1.")
+                                         .arg(XmlGuard::encodingName(document)));
         return fail(errorString, QStringLiteral("Leere oder ungueltige XML-Datei."));
+    }
     if (xml.name() != RootElement)
         return fail(errorString,
                     QStringLiteral("Unerwartetes Wurzelelement: %1").arg(xml.name().toString()));
@@ -268,17 +280,23 @@ bool BasicsPersistence::readVariantMapFromXml(const QString &fileName, QVariantM
     if (!map)
         return fail(errorString, QStringLiteral("Ungueltiger Ausgabe-Zeiger (map == 0)."));
 
+    // Only regular files: a device or a FIFO could deliver without end (or
+    // block the open), and a directory holds no document.
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile())
+        return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: %1")
+                                     .arg(info.isDir() ? QStringLiteral("Is a directory")
+                                                       : QStringLiteral("Not a regular file")));
+    // The bytes as they are: the XML reader normalises line ends itself, and
+    // in UTF-16 a 0x0D byte is half of a character, not a line end.
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly))
         return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: %1")
                                      .arg(file.errorString()));
 
     // The whole file at once: parsing from memory is much faster than
-    // pulling small pieces through the device. A file beyond what a byte
-    // array holds (just under 2 GiB) cannot be read that way; the toolkit
-    // would quietly give nothing.
-    const qint64 maxDocumentSize = std::numeric_limits<int>::max() - qint64(sizeof(QByteArrayData)) - 1;
-    if (file.size() > maxDocumentSize)
+    // pulling small pieces through the device.
+    if (file.size() > MaxDocumentSize)
         return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: File too large"));
     QByteArray document;
     try {
@@ -290,6 +308,8 @@ bool BasicsPersistence::readVariantMapFromXml(const QString &fileName, QVariantM
     if (file.error() != QFile::NoError)
         return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: %1")
                                      .arg(file.errorString()));
+    if (document.size() > MaxDocumentSize)
+        return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: File too large"));
     file.close();
     try {
         return readDocument(document, map, errorString);

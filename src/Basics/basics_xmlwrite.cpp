@@ -5,6 +5,7 @@
 // failed write (disk full, killed process, a value XML cannot hold, a
 // document beyond 2 GiB) leaves the previous file exactly as it was.
 
+#include "Basics/atomicfile_p.h"
 #include "Basics/basics.h"
 #include "Basics/variantxml_p.h"
 
@@ -12,7 +13,6 @@
 #include <QDate>
 #include <QDateTime>
 #include <QIODevice>
-#include <QSaveFile>
 #include <QStringList>
 #include <QTime>
 #include <QXmlStreamWriter>
@@ -83,10 +83,6 @@ QByteArray serializeUserValue(const QVariant &value)
     return bytes;
 }
 
-// The largest document a QByteArray can hold (just under 2 GiB).
-constexpr qint64 MaxDocumentSize =
-    std::numeric_limits<int>::max() - qint64(sizeof(QByteArrayData)) - 1;
-
 // The cheapest device for the stream writer: appends to a byte array. A
 // sequential device skips the position bookkeeping of QBuffer, and the
 // writer's many small writes are what the time goes into. A document that
@@ -144,8 +140,8 @@ public:
     }
 
 private:
-    void writeValue(const QString &element, const QVariant &value);
-    void writeMap(const QVariantMap &map);
+    void writeValue(const QString &element, const QVariant &value, int depth = 0);
+    void writeMap(const QVariantMap &map, int depth);
     void writeScalar(const QString &type, const QString &text);
     void writeDateScalar(const QString &type, bool valid, const QString &text);
     void writeText(const QString &text);
@@ -162,12 +158,20 @@ private:
     bool m_ok = true;
 };
 
-void VariantXmlWriter::writeValue(const QString &element, const QVariant &value)
+void VariantXmlWriter::writeValue(const QString &element, const QVariant &value, int depth)
 {
     if (!m_ok || m_xml.hasError())
         return;
-    m_xml.writeStartElement(element);
     const int type = value.userType();
+    // The reader refuses maps and lists nested deeper than this; a file it
+    // can never read back is not written either.
+    if (depth >= MaxNestingDepth
+        && (type == QMetaType::QVariantMap || type == QMetaType::QVariantList
+            || type == QMetaType::QStringList)) {
+        m_ok = false;
+        return;
+    }
+    m_xml.writeStartElement(element);
     switch (type) {
     case QMetaType::UnknownType:
         m_xml.writeAttribute(TypeAttribute, InvalidType);
@@ -192,12 +196,12 @@ void VariantXmlWriter::writeValue(const QString &element, const QVariant &value)
         break;
     case QMetaType::QVariantMap:
         m_xml.writeAttribute(TypeAttribute, MapType);
-        writeMap(*static_cast<const QVariantMap *>(value.constData()));
+        writeMap(*static_cast<const QVariantMap *>(value.constData()), depth + 1);
         break;
     case QMetaType::QVariantList:
         m_xml.writeAttribute(TypeAttribute, ListType);
         for (const QVariant &item : *static_cast<const QVariantList *>(value.constData()))
-            writeValue(ItemElement, item);
+            writeValue(ItemElement, item, depth + 1);
         break;
     case QMetaType::QStringList:
         m_xml.writeAttribute(TypeAttribute, StringListType);
@@ -240,7 +244,7 @@ void VariantXmlWriter::writeValue(const QString &element, const QVariant &value)
     m_xml.writeEndElement();
 }
 
-void VariantXmlWriter::writeMap(const QVariantMap &map)
+void VariantXmlWriter::writeMap(const QVariantMap &map, int depth)
 {
     // QMap iterates its QString keys in ascending order of UTF-16 code units.
     for (auto it = map.constBegin(); it != map.constEnd() && m_ok; ++it) {
@@ -248,7 +252,7 @@ void VariantXmlWriter::writeMap(const QVariantMap &map)
             return;
         m_xml.writeStartElement(EntryElement);
         m_xml.writeAttribute(KeyAttribute, it.key());
-        writeValue(ValueElement, it.value());
+        writeValue(ValueElement, it.value(), depth);
         m_xml.writeEndElement();
     }
 }
@@ -302,14 +306,13 @@ bool fail(QString *errorString, const QString &text)
 bool BasicsPersistence::writeVariantMapToXml(const QString &fileName, const QVariantMap &map,
                                   QString *errorString)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+    AtomicFile file(fileName);
+    if (!file.open(QIODevice::Text))
         return fail(errorString, QStringLiteral("Konnte Datei nicht zum Schreiben oeffnen: %1")
                                      .arg(file.errorString()));
     const QByteArray xml = VariantXmlWriter().write(map);
-    // Without commit() the temporary file is discarded and the target stays
-    // as it was.
-    if (xml.isEmpty() || file.write(xml) != xml.size() || !file.commit())
+    // Without a successful commit the target stays as it was.
+    if (xml.isEmpty() || !file.write(xml) || !file.commit())
         return fail(errorString, QStringLiteral("Fehler beim Schreiben des XML-Streams."));
     return true;
 }

@@ -5,6 +5,7 @@
 // compile time, so that passing them to the stream writer allocates nothing.
 
 #include <QString>
+#include <QtGlobal>
 
 namespace VariantXml {
 
@@ -47,5 +48,11 @@ constexpr int UserVariantStreamVersion = 12;
 // level costs stack in the reader and later in the variant's destructor, and
 // a hostile file could otherwise nest deep enough to exhaust it.
 constexpr int MaxNestingDepth = 512;
+
+// The largest file the reader takes, and the largest document the writer
+// makes: 1 GiB. Typical files are a few megabytes; the limit keeps a hostile
+// or mistaken input (a device, a huge file) from taking the memory, and a
+// document is always built in memory whole.
+constexpr qint64 MaxDocumentSize = qint64(1) << 30;
 
 } // namespace VariantXml
