@@ -55,11 +55,14 @@ struct BASICSDLL_EXPORT BasicsPersistence
 
     // --- Gzip framing --------------------------------------------------------
 
-    /// The gzip stream (RFC 1952) of \a data, or an empty array when it does
-    /// not fit into length + length / 100 + 12 bytes.
+    /// The gzip stream (RFC 1952) of \a data, any size from 0 bytes on; an
+    /// empty array only when memory for the stream cannot be had.
     static QByteArray compressGzip(const QByteArray &data);
-    /// The data of the first gzip member in \a data, or an empty array on any
-    /// failure (not gzip, corrupt, cut short, or longer than twice the input).
+    /// The data of the first gzip member in \a data, whatever its ratio, up
+    /// to 1 GiB; an empty array on any failure (not gzip, zlib or raw
+    /// deflate data, corrupt, cut short, bad CRC or length, or more than
+    /// 1 GiB of data: a decompression bomb). Bytes after the member are
+    /// ignored.
     static QByteArray decompressGzip(const QByteArray &data);
 
     // --- Hashing and random draws --------------------------------------------
