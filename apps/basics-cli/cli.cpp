@@ -1,6 +1,8 @@
 #include "cli.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <cstdio>
 
@@ -91,6 +93,175 @@ QByteArray readStdin()
     if (!file.open(stdin, QIODevice::ReadOnly))
         return QByteArray();
     return file.readAll();
+}
+
+bool Input::open(const QString &path)
+{
+    m_path = path;
+    if (path == QLatin1String("-")) {
+        useBinaryMode(stdin);
+        return m_file.open(stdin, QIODevice::ReadOnly);
+    }
+    m_file.setFileName(path);
+    return m_file.open(QIODevice::ReadOnly);
+}
+
+qint64 Input::read(char *data, qint64 maxSize)
+{
+    return m_file.read(data, maxSize);
+}
+
+QString Input::error() const
+{
+    const QString name = m_path == QLatin1String("-") ? QStringLiteral("standard input") : m_path;
+    return QStringLiteral("cannot read %1: %2").arg(name, m_file.errorString());
+}
+
+bool Output::open(const QString &path)
+{
+    m_path = path;
+    m_failed = false;
+    m_reason.clear();
+    if (path == QLatin1String("-")) {
+        // Spooled, so that a failure leaves nothing half-written on stdout.
+        m_device = &m_spool;
+        return m_spool.open();
+    }
+    // Followed through links, as the rename would be.
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        m_direct.setFileName(path);
+        m_device = &m_direct;
+    } else {
+        m_save.setFileName(path);
+        m_device = &m_save;
+    }
+    return m_device->open(QIODevice::WriteOnly);
+}
+
+bool Output::write(const char *data, qint64 size)
+{
+    if (m_failed || !m_device)
+        return false;
+    if (size > 0 && m_device->write(data, size) != size)
+        m_failed = true;
+    return !m_failed;
+}
+
+bool Output::commit()
+{
+    if (!m_device)
+        return false;
+    // QSaveFile::commit() would close without reporting an error of this
+    // last flush, and rename what made it to the disk.
+    if (!m_failed && !m_device->flush())
+        m_failed = true;
+    if (m_device == &m_spool) {
+        if (!m_failed)
+            m_failed = !copySpoolToStdout();
+        if (m_failed && m_reason.isEmpty())
+            m_reason = m_spool.errorString();
+        m_spool.close();
+        return !m_failed;
+    }
+    if (m_device == &m_direct) {
+        if (!m_failed && m_direct.error() != QFileDevice::NoError)
+            m_failed = true;
+        if (m_failed)
+            m_reason = m_direct.errorString();
+        m_direct.close();
+        return !m_failed;
+    }
+    if (m_failed) {
+        m_reason = m_save.errorString();
+        m_save.cancelWriting();
+        m_save.commit(); // removes the temporary file; the target stays
+        return false;
+    }
+    if (m_save.commit())
+        return true;
+    m_reason = m_save.errorString();
+    return false;
+}
+
+bool Output::copySpoolToStdout()
+{
+    out().flush();
+    useBinaryMode(stdout);
+    QFile stdoutFile;
+    if (!m_spool.seek(0) || !stdoutFile.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    char buffer[1 << 16];
+    for (;;) {
+        const qint64 got = m_spool.read(buffer, sizeof buffer);
+        if (got < 0)
+            return false;
+        if (got == 0) {
+            if (stdoutFile.flush())
+                return true;
+            m_reason = stdoutFile.errorString();
+            return false;
+        }
+        if (stdoutFile.write(buffer, got) != got) {
+            m_reason = stdoutFile.errorString();
+            return false;
+        }
+    }
+}
+
+QString Output::error() const
+{
+    const QString name = m_path == QLatin1String("-") ? QStringLiteral("standard output") : m_path;
+    QString reason = m_reason;
+    if (reason.isEmpty() && m_device)
+        reason = m_device->errorString();
+    return QStringLiteral("cannot write %1: %2").arg(name, reason);
+}
+
+bool readInput(const QString &path, QByteArray *bytes, QString *error)
+{
+    Input input;
+    if (!input.open(path)) {
+        *error = input.error();
+        return false;
+    }
+    QByteArray all;
+    char buffer[1 << 16];
+    for (;;) {
+        const qint64 got = input.read(buffer, sizeof buffer);
+        if (got < 0) {
+            *error = input.error();
+            return false;
+        }
+        if (got == 0)
+            break;
+        all.append(buffer, int(got));
+    }
+    *bytes = all;
+    return true;
+}
+
+bool writeOutput(const QString &path, const QByteArray &bytes, QString *error)
+{
+    Output output;
+    if (!output.open(path) || !output.write(bytes) || !output.commit()) {
+        *error = output.error();
+        return false;
+    }
+    return true;
+}
+
+bool inputFile(const QString &path, const QString &dir, QString *file, QString *error)
+{
+    if (path != QLatin1String("-")) {
+        *file = path;
+        return true;
+    }
+    QByteArray bytes;
+    if (!readInput(path, &bytes, error))
+        return false;
+    *file = dir + QStringLiteral("/stdin");
+    return writeOutput(*file, bytes, error);
 }
 
 int usageError(const QString &command, const QString &message)

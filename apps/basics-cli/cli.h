@@ -11,8 +11,11 @@
 //     BASICS_CLI_COMMAND(id, "id [COUNT]", "Print COUNT fresh identifiers", runId)
 
 #include <QByteArray>
+#include <QFile>
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <QTextStream>
 
 #include <functional>
@@ -49,6 +52,69 @@ QTextStream &err();
 bool writeStdout(const QByteArray &bytes);
 /// Reads all of stdin.
 QByteArray readStdin();
+
+// --- Files of the commands ------------------------------------------------------
+//
+// Wherever a command takes a file, "-" stands for standard input or output.
+// Every output file goes through Output: it is written beside the target and
+// renamed over it only when everything was written, flushed and checked, so
+// a failure (a full disk, a killed process, an error of the command) leaves
+// the previous file as it was. An existing output that is not a regular file
+// (a FIFO, /dev/null) is written directly instead of being replaced, and
+// standard output gets everything at the commit (spooled to a temporary
+// file meanwhile), so a failure leaves nothing half-written there either.
+
+/// A command's input, read in pieces: a file, or standard input for "-".
+class Input
+{
+public:
+    /// False when the file cannot be opened; see error().
+    bool open(const QString &path);
+    /// Up to \a maxSize bytes; 0 at the end, -1 on an error.
+    qint64 read(char *data, qint64 maxSize);
+    /// "cannot read <path>: <reason>"
+    QString error() const;
+
+private:
+    QFile m_file;
+    QString m_path;
+};
+
+/// A command's output: written whole or not at all (see above).
+class Output
+{
+public:
+    /// False when the file cannot be created; see error().
+    bool open(const QString &path);
+    /// False on an error; the commit then fails too.
+    bool write(const char *data, qint64 size);
+    bool write(const QByteArray &bytes) { return write(bytes.constData(), bytes.size()); }
+    /// Flushes, checks and puts the file in place; false (previous file
+    /// untouched) when anything went wrong.
+    bool commit();
+    /// "cannot write <path>: <reason>"
+    QString error() const;
+
+private:
+    bool copySpoolToStdout();
+
+    QSaveFile m_save;
+    QFile m_direct;
+    QTemporaryFile m_spool; // standard output, until the commit
+    QFileDevice *m_device = nullptr;
+    QString m_path;
+    QString m_reason;
+    bool m_failed = false;
+};
+
+/// The whole input at \a path ("-": standard input); false with \a error.
+bool readInput(const QString &path, QByteArray *bytes, QString *error);
+/// Writes \a bytes as the whole output at \a path ("-": standard output)
+/// through Output; false with \a error.
+bool writeOutput(const QString &path, const QByteArray &bytes, QString *error);
+/// A file the library can open for \a path: the path itself, or for "-" a
+/// copy of standard input in \a dir. False with \a error.
+bool inputFile(const QString &path, const QString &dir, QString *file, QString *error);
 
 /// "basics-cli <command>: <message>" plus a usage hint on stderr; returns 2.
 int usageError(const QString &command, const QString &message);

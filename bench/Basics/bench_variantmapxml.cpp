@@ -1,7 +1,8 @@
 // A nested QVariantMap of 10 000 mixed entries from memory to a file and
-// back: the typed XML file against QJsonDocument (no types, so a lower
-// bound) and against libplist's XML property lists (a typed peer). Every
-// contender starts and ends with a QVariantMap and writes a real file.
+// back: the typed XML file against QJsonDocument (compact and indented; no
+// types, so a lower bound) and against libplist's XML property lists (a
+// typed peer). Every contender starts and ends with a QVariantMap and writes
+// a real file; each direction is also measured on its own.
 // Items per second are counted on CPU time, so the ratios hold on a busy
 // machine too.
 
@@ -161,6 +162,38 @@ QVariant fromPlist(plist_t node)
 
 // --- benchmarks ---------------------------------------------------------------
 
+QByteArray toJson(QJsonDocument::JsonFormat format)
+{
+    return QJsonDocument(QJsonObject::fromVariantMap(sample())).toJson(format);
+}
+
+QVariantMap fromJson(const QString &path)
+{
+    return QJsonDocument::fromJson(readFile(path)).object().toVariantMap();
+}
+
+QByteArray toPlistXml()
+{
+    plist_t root = toPlist(sample());
+    char *xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(root, &xml, &length);
+    plist_free(root);
+    const QByteArray bytes(xml, int(length));
+    plist_to_xml_free(xml);
+    return bytes;
+}
+
+QVariantMap fromPlistXml(const QString &path)
+{
+    const QByteArray text = readFile(path);
+    plist_t parsed = nullptr;
+    plist_from_xml(text.constData(), uint32_t(text.size()), &parsed);
+    const QVariantMap back = parsed ? fromPlist(parsed).toMap() : QVariantMap();
+    plist_free(parsed);
+    return back;
+}
+
 void BM_TypedXml(benchmark::State &state)
 {
     const QString path = scratchFile("map.xml");
@@ -201,21 +234,59 @@ void BM_TypedXmlRead(benchmark::State &state)
 }
 BENCHMARK(BM_TypedXmlRead)->Unit(benchmark::kMillisecond);
 
-void BM_QJsonDocument(benchmark::State &state)
+void jsonRoundTrip(benchmark::State &state, QJsonDocument::JsonFormat format)
 {
     const QString path = scratchFile("map.json");
     for (auto _ : state) {
-        const QByteArray json = QJsonDocument(QJsonObject::fromVariantMap(sample())).toJson();
+        const QByteArray json = toJson(format);
         if (!writeFile(path, json.constData(), json.size()))
             state.SkipWithError("JSON write failed");
-        const QVariantMap back = QJsonDocument::fromJson(readFile(path)).object().toVariantMap();
+        const QVariantMap back = fromJson(path);
         if (back.size() != sample().size())
             state.SkipWithError("JSON round trip failed");
         benchmark::DoNotOptimize(back);
     }
     state.SetItemsProcessed(state.iterations());
 }
+
+void BM_QJsonDocument(benchmark::State &state)
+{
+    jsonRoundTrip(state, QJsonDocument::Indented);
+}
 BENCHMARK(BM_QJsonDocument)->Unit(benchmark::kMillisecond);
+
+void BM_QJsonCompact(benchmark::State &state)
+{
+    jsonRoundTrip(state, QJsonDocument::Compact);
+}
+BENCHMARK(BM_QJsonCompact)->Unit(benchmark::kMillisecond);
+
+void BM_QJsonCompactWrite(benchmark::State &state)
+{
+    const QString path = scratchFile("write.json");
+    for (auto _ : state) {
+        const QByteArray json = toJson(QJsonDocument::Compact);
+        if (!writeFile(path, json.constData(), json.size()))
+            state.SkipWithError("JSON write failed");
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_QJsonCompactWrite)->Unit(benchmark::kMillisecond);
+
+void BM_QJsonCompactRead(benchmark::State &state)
+{
+    const QString path = scratchFile("read.json");
+    const QByteArray json = toJson(QJsonDocument::Compact);
+    writeFile(path, json.constData(), json.size());
+    for (auto _ : state) {
+        const QVariantMap back = fromJson(path);
+        if (back.size() != sample().size())
+            state.SkipWithError("JSON read failed");
+        benchmark::DoNotOptimize(back);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_QJsonCompactRead)->Unit(benchmark::kMillisecond);
 
 // The document alone, without the conversions from and to QVariantMap.
 void BM_QJsonDocumentOnly(benchmark::State &state)
@@ -237,20 +308,10 @@ void BM_LibplistXml(benchmark::State &state)
 {
     const QString path = scratchFile("map.plist");
     for (auto _ : state) {
-        plist_t root = toPlist(sample());
-        char *xml = nullptr;
-        uint32_t length = 0;
-        plist_to_xml(root, &xml, &length);
-        plist_free(root);
-        const bool written = writeFile(path, xml, length);
-        plist_to_xml_free(xml);
-        const QByteArray text = readFile(path);
-        plist_t parsed = nullptr;
-        plist_from_xml(text.constData(), uint32_t(text.size()), &parsed);
-        if (!written || !parsed)
-            state.SkipWithError("plist round trip failed");
-        const QVariantMap back = parsed ? fromPlist(parsed).toMap() : QVariantMap();
-        plist_free(parsed);
+        const QByteArray xml = toPlistXml();
+        if (!writeFile(path, xml.constData(), xml.size()))
+            state.SkipWithError("plist write failed");
+        const QVariantMap back = fromPlistXml(path);
         if (back.size() != sample().size())
             state.SkipWithError("plist round trip lost entries");
         benchmark::DoNotOptimize(back);
@@ -259,13 +320,45 @@ void BM_LibplistXml(benchmark::State &state)
 }
 BENCHMARK(BM_LibplistXml)->Unit(benchmark::kMillisecond);
 
+void BM_LibplistXmlWrite(benchmark::State &state)
+{
+    const QString path = scratchFile("write.plist");
+    for (auto _ : state) {
+        const QByteArray xml = toPlistXml();
+        if (!writeFile(path, xml.constData(), xml.size()))
+            state.SkipWithError("plist write failed");
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_LibplistXmlWrite)->Unit(benchmark::kMillisecond);
+
+void BM_LibplistXmlRead(benchmark::State &state)
+{
+    const QString path = scratchFile("read.plist");
+    const QByteArray xml = toPlistXml();
+    writeFile(path, xml.constData(), xml.size());
+    for (auto _ : state) {
+        const QVariantMap back = fromPlistXml(path);
+        if (back.size() != sample().size())
+            state.SkipWithError("plist read failed");
+        benchmark::DoNotOptimize(back);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_LibplistXmlRead)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     return benchsupport::runWithRatios(
         argc, argv,
-        {{"typed XML vs QJsonDocument, map to file to map", "BM_TypedXml", "BM_QJsonDocument", 1.0 / 1.5},
-         {"typed XML vs QJsonDocument, document only", "BM_TypedXml", "BM_QJsonDocumentOnly", 1.0 / 1.5},
-         {"typed XML vs libplist XML plist", "BM_TypedXml", "BM_LibplistXml", 1.0}});
+        {{"typed XML vs QJsonDocument compact, map to file to map", "BM_TypedXml", "BM_QJsonCompact", 1.0},
+         {"typed XML vs libplist XML plist, map to file to map", "BM_TypedXml", "BM_LibplistXml", 1.5},
+         {"typed XML vs QJsonDocument compact, write", "BM_TypedXmlWrite", "BM_QJsonCompactWrite", 0},
+         {"typed XML vs QJsonDocument compact, read", "BM_TypedXmlRead", "BM_QJsonCompactRead", 0},
+         {"typed XML vs libplist XML plist, write", "BM_TypedXmlWrite", "BM_LibplistXmlWrite", 0},
+         {"typed XML vs libplist XML plist, read", "BM_TypedXmlRead", "BM_LibplistXmlRead", 0},
+         {"typed XML vs QJsonDocument indented, map to file to map", "BM_TypedXml", "BM_QJsonDocument", 0},
+         {"typed XML vs QJsonDocument, document only", "BM_TypedXml", "BM_QJsonDocumentOnly", 0}});
 }

@@ -4,6 +4,7 @@
 #include "Basics/basics.h"
 
 #include "Output/output.h"
+#include "Platform/treeremover.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -167,16 +168,37 @@ private:
     qreal m_ascii[128];
 };
 
-int removeLink(const QFileInfo &link)
+// Paths for the platform layer: the file system's bytes on Linux, UTF-8 on
+// Windows.
+std::string platformPath(const QString &path)
 {
-    // The link itself, never its target: a file link is unlinked; a
-    // directory link that the system treats as a directory (Windows) goes
-    // with rmdir, which does not follow it either.
-    const QString path = link.absoluteFilePath();
-    if (QFile::remove(path) || QDir().rmdir(path))
-        return 0;
-    BASICS_DEBUG_NOLOC(-99) << "FAILED REMOVE:" << path;
-    return 1;
+#ifdef Q_OS_WIN
+    return path.toUtf8().toStdString();
+#else
+    return QFile::encodeName(path).toStdString();
+#endif
+}
+
+QString fromPlatformPath(const std::string &path)
+{
+#ifdef Q_OS_WIN
+    return QString::fromStdString(path);
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path));
+#endif
+}
+
+// "/", a drive root or a share root: never removed, whatever is asked.
+bool isFileSystemRoot(const QString &canonicalPath)
+{
+    return QDir(canonicalPath).isRoot();
+}
+
+void reportLeftInPlace(Platform::TreeRemover::Entry kind, const std::string &path)
+{
+    BASICS_DEBUG_NOLOC(-99) << (kind == Platform::TreeRemover::Entry::Directory ? "FAILED RMDIR:"
+                                                                               : "FAILED REMOVE:")
+                            << fromPlatformPath(path);
 }
 
 } // namespace
@@ -276,34 +298,28 @@ bool BasicsPaths::isDescendant(QDir folder, QFileInfo item)
 
 int BasicsPaths::removeRecursively(const QFileInfo &info)
 {
-    // A link is an entry of the tree in its own right: removing what it
-    // points to could reach outside the tree.
-    if (!info.exists())
+    // A fresh look at the path: the caller's QFileInfo may have cached an
+    // entry that is gone by now.
+    if (info.filePath().isEmpty())
         return 0;
-    if (info.isSymLink() || info.isJunction())
-        return removeLink(info);
-
-    if (info.isDir()) {
-        const QString canonical = info.canonicalFilePath();
-        int failures = 0;
-        const QFileInfoList entries = QDir(canonical).entryInfoList(
-            QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
-        for (const QFileInfo &entry : entries)
-            failures += removeRecursively(entry);
-        if (!QDir().rmdir(canonical)) {
-            BASICS_DEBUG_NOLOC(-99) << "FAILED RMDIR:" << canonical;
-            ++failures;
-        }
-        return failures;
-    }
-    if (info.isFile()) {
-        const QString canonical = info.canonicalFilePath();
-        if (QFile::remove(canonical))
-            return 0;
-        BASICS_DEBUG_NOLOC(-99) << "FAILED REMOVE:" << canonical;
+    const QFileInfo entry(info.absoluteFilePath());
+    if (!entry.exists())
+        return 0;
+    // A link is an entry in its own right and is named by its own path;
+    // anything else by its canonical path.
+    const bool link = entry.isSymLink() || entry.isJunction();
+    const QString path = link ? entry.absoluteFilePath() : entry.canonicalFilePath();
+    // Gone since: there is nothing to remove (and an empty path must never
+    // stand for the current directory).
+    if (path.isEmpty())
+        return 0;
+    if (!link && isFileSystemRoot(path)) {
+        reportLeftInPlace(Platform::TreeRemover::Entry::Directory, platformPath(path));
         return 1;
     }
-    return 0;
+    // The walk itself opens every entry relative to its directory and never
+    // follows a link, so nothing outside the tree can be reached.
+    return Platform::TreeRemover::instance().removeTree(platformPath(path), reportLeftInPlace);
 }
 
 QString BasicsPaths::getApplicationFolder()

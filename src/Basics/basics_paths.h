@@ -38,7 +38,9 @@ struct BASICSDLL_EXPORT BasicsPaths
     /// Whether \a item lies inside \a folder, at any depth (strictly).
     static bool isDescendant(QDir folder, QFileInfo item);
     /// Deletes a file or a folder tree; returns the number of entries left in
-    /// place (0 on success). Links are removed as links, never followed.
+    /// place (0 on success). Links are removed as links, never followed, even
+    /// when the tree changes while it is removed; entries that vanish
+    /// meanwhile count as removed. A file-system root is refused (1).
     static int removeRecursively(const QFileInfo &info);
     /// The folder of the executable, or the folder given after the
     /// command-line switch "-applicationFolder".

@@ -31,11 +31,18 @@ struct BASICSDLL_EXPORT BasicsPersistence
 
     /// Writes \a map to \a fileName as typed XML, replacing the file's
     /// contents. On failure returns false, leaves an existing file as it was
-    /// and sets \a errorString (if given) to a German message.
+    /// and sets \a errorString (if given) to a German message. The file is
+    /// replaced only after the whole document was written and flushed; an
+    /// existing target that is not a regular file (a FIFO) is written into.
+    /// Maps nested deeper than 512 levels and documents beyond 1 GiB are
+    /// refused, as the reader would refuse them.
     static bool writeVariantMapToXml(const QString &fileName, const QVariantMap &map,
                                      QString *errorString = nullptr);
     /// Reads a file written by writeVariantMapToXml into \a map, replacing
     /// its whole contents on success and leaving it untouched on failure.
+    /// Takes regular files up to 1 GiB in any encoding the XML declaration
+    /// names; refuses document type declarations and elements with more
+    /// than two attributes, which the format never has.
     static bool readVariantMapFromXml(const QString &fileName, QVariantMap *map,
                                       QString *errorString = nullptr);
 
@@ -50,11 +57,14 @@ struct BASICSDLL_EXPORT BasicsPersistence
 
     // --- Gzip framing --------------------------------------------------------
 
-    /// The gzip stream (RFC 1952) of \a data, or an empty array when it does
-    /// not fit into length + length / 100 + 12 bytes.
+    /// The gzip stream (RFC 1952) of \a data, any size from 0 bytes on; an
+    /// empty array only when memory for the stream cannot be had.
     static QByteArray compressGzip(const QByteArray &data);
-    /// The data of the first gzip member in \a data, or an empty array on any
-    /// failure (not gzip, corrupt, cut short, or longer than twice the input).
+    /// The data of the first gzip member in \a data, whatever its ratio, up
+    /// to 1 GiB; an empty array on any failure (not gzip, zlib or raw
+    /// deflate data, corrupt, cut short, bad CRC or length, or more than
+    /// 1 GiB of data: a decompression bomb). Bytes after the member are
+    /// ignored.
     static QByteArray decompressGzip(const QByteArray &data);
 
     // --- Hashing and random draws --------------------------------------------

@@ -1,263 +1,23 @@
-// Reading a typed XML file into a QVariantMap.
-//
-// The reader is forgiving about content (unknown elements are skipped,
-// unknown type names read as text, numbers that do not parse become 0) and
-// strict about structure (malformed XML and elements inside a scalar are
-// errors). The caller's map changes only when the whole file was read.
+// Reading a typed XML file into a QVariantMap: the file is taken whole into
+// memory, then parsed (variantxmlfastreader.cpp for the library's own
+// layout, variantxmlreader.cpp for everything else and every error). The
+// caller's map changes only when the whole file was read.
 
 #include "Basics/basics.h"
 #include "Basics/variantxml_p.h"
 
-#include <QDataStream>
-#include <QDate>
-#include <QDateTime>
 #include <QFile>
-#include <QStringList>
-#include <QTime>
-#include <QXmlStreamReader>
+#include <QFileInfo>
 
-#include <limits>
 #include <new>
 
 namespace {
-
-using namespace VariantXml;
-
-// Restores a "uservariant" value. Only application types are restored: the
-// writer never stores anything else under this type name, and the toolkit's
-// own types would run arbitrary decoders on untrusted bytes (images, or
-// pixmaps that abort a program without a GUI). An unknown or unregistered
-// type, or data that does not decode, gives an invalid variant.
-QVariant restoreUserValue(const QString &text)
-{
-    const QByteArray bytes = QByteArray::fromBase64(text.toLatin1());
-
-    // The stream starts with the type number (127 for an application type in
-    // this stream version), the null flag and the registered type name.
-    QDataStream header(bytes);
-    header.setVersion(UserVariantStreamVersion);
-    quint32 typeNumber = 0;
-    qint8 isNull = 0;
-    QByteArray typeName;
-    header >> typeNumber >> isNull >> typeName;
-    constexpr quint32 ApplicationTypeNumber = 127;
-    if (header.status() != QDataStream::Ok || typeNumber != ApplicationTypeNumber
-        || QMetaType::type(typeName.constData()) < int(QMetaType::User))
-        return QVariant();
-
-    QDataStream stream(bytes);
-    stream.setVersion(UserVariantStreamVersion);
-    QVariant value;
-    try {
-        stream >> value;
-    } catch (const std::bad_alloc &) {
-        // A corrupt element count can ask a container for gigabytes.
-        return QVariant();
-    }
-    if (stream.status() != QDataStream::Ok)
-        return QVariant();
-    return value;
-}
-
-enum class Scalar {
-    ByteArray, Bool, Int, UInt, LongLong, ULongLong, Double, DateTime, Date, Time, Invalid,
-    UserVariant, String
-};
-
-// Checked in this order; any other name, and none, is a string.
-Scalar scalarType(const QStringRef &type)
-{
-    if (type == ByteArrayType) return Scalar::ByteArray;
-    if (type == BoolType) return Scalar::Bool;
-    if (type == IntType) return Scalar::Int;
-    if (type == UIntType) return Scalar::UInt;
-    if (type == LongLongType) return Scalar::LongLong;
-    if (type == ULongLongType) return Scalar::ULongLong;
-    if (type == DoubleType) return Scalar::Double;
-    if (type == DateTimeType) return Scalar::DateTime;
-    if (type == DateType) return Scalar::Date;
-    if (type == TimeType) return Scalar::Time;
-    if (type == InvalidType) return Scalar::Invalid;
-    if (type == UserVariantType) return Scalar::UserVariant;
-    return Scalar::String;
-}
-
-QVariant scalarFromText(Scalar type, const QString &text)
-{
-    bool ok = false;
-    switch (type) {
-    case Scalar::ByteArray:
-        return QByteArray::fromBase64(text.toLatin1());
-    case Scalar::Bool:
-        return text == TrueText;
-    case Scalar::Int: {
-        const int value = text.toInt(&ok, 10);
-        return ok ? value : 0;
-    }
-    case Scalar::UInt: {
-        const uint value = text.toUInt(&ok, 10);
-        return ok ? value : 0u;
-    }
-    case Scalar::LongLong: {
-        const qlonglong value = text.toLongLong(&ok, 10);
-        return ok ? value : Q_INT64_C(0);
-    }
-    case Scalar::ULongLong: {
-        const qulonglong value = text.toULongLong(&ok, 10);
-        return ok ? value : Q_UINT64_C(0);
-    }
-    case Scalar::Double: {
-        // QString::toDouble always parses in the C locale.
-        const double value = text.toDouble(&ok);
-        return ok ? value : 0.0;
-    }
-    case Scalar::DateTime:
-        return QDateTime::fromString(text, Qt::ISODate);
-    case Scalar::Date:
-        return QDate::fromString(text, Qt::ISODate);
-    case Scalar::Time:
-        return QTime::fromString(text, Qt::ISODate);
-    case Scalar::Invalid:
-        return QVariant();
-    case Scalar::UserVariant:
-        return restoreUserValue(text);
-    case Scalar::String:
-        break;
-    }
-    return text;
-}
-
-class VariantXmlReader
-{
-public:
-    explicit VariantXmlReader(const QByteArray &document) : m_xml(document) {}
-
-    QXmlStreamReader &xml() { return m_xml; }
-
-    /// Reads the value element the reader stands on, up to its end tag.
-    QVariant readValue(int depth = 0);
-
-private:
-    QVariantMap readMap(int depth);
-    QVariantList readList(int depth);
-    QStringList readStringList(int depth);
-
-    QXmlStreamReader m_xml;
-};
-
-QVariant VariantXmlReader::readValue(int depth)
-{
-    enum { Map, List, StringList, Other } kind = Other;
-    Scalar scalar = Scalar::String;
-    {
-        // The attribute's text lives in the reader's buffer, and a copy of
-        // the attributes kept while reading on would make the reader copy
-        // them for every element: classify first, then let go.
-        const QXmlStreamAttributes attributes = m_xml.attributes();
-        const QStringRef type = attributes.value(TypeAttribute);
-        if (type == MapType)
-            kind = Map;
-        else if (type == ListType)
-            kind = List;
-        else if (type == StringListType)
-            kind = StringList;
-        else
-            scalar = scalarType(type);
-    }
-    if (kind != Other && depth >= MaxNestingDepth) {
-        m_xml.raiseError(QStringLiteral("Maps and lists nested deeper than %1 levels.")
-                             .arg(MaxNestingDepth));
-        return QVariant();
-    }
-    switch (kind) {
-    case Map:
-        return readMap(depth + 1);
-    case List:
-        return readList(depth + 1);
-    case StringList:
-        return readStringList(depth + 1);
-    case Other:
-        break;
-    }
-    // A child element inside a scalar is an error of the reader.
-    const QString text = m_xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
-    if (m_xml.hasError())
-        return QVariant();
-    return scalarFromText(scalar, text);
-}
-
-QVariantMap VariantXmlReader::readMap(int depth)
-{
-    QVariantMap map;
-    while (m_xml.readNextStartElement()) {
-        if (m_xml.name() != EntryElement) {
-            m_xml.skipCurrentElement();
-            continue;
-        }
-        const QString key = m_xml.attributes().value(KeyAttribute).toString();
-        QVariant value;
-        while (m_xml.readNextStartElement()) {
-            if (m_xml.name() == ValueElement)
-                value = readValue(depth); // the last "value" wins
-            else
-                m_xml.skipCurrentElement();
-        }
-        map.insert(key, value); // a repeated key gets the later value
-    }
-    return map;
-}
-
-QVariantList VariantXmlReader::readList(int depth)
-{
-    QVariantList list;
-    while (m_xml.readNextStartElement()) {
-        if (m_xml.name() == ItemElement)
-            list.append(readValue(depth));
-        else
-            m_xml.skipCurrentElement();
-    }
-    return list;
-}
-
-QStringList VariantXmlReader::readStringList(int depth)
-{
-    QStringList list;
-    while (m_xml.readNextStartElement()) {
-        if (m_xml.name() == ItemElement)
-            list.append(readValue(depth).toString());
-        else
-            m_xml.skipCurrentElement();
-    }
-    return list;
-}
 
 bool fail(QString *errorString, const QString &text)
 {
     if (errorString)
         *errorString = text;
     return false;
-}
-
-bool readDocument(const QByteArray &document, QVariantMap *map, QString *errorString)
-{
-    VariantXmlReader reader(document);
-    QXmlStreamReader &xml = reader.xml();
-    while (!xml.atEnd() && xml.readNext() != QXmlStreamReader::StartElement) {
-    }
-    if (xml.tokenType() != QXmlStreamReader::StartElement)
-        return fail(errorString, QStringLiteral("Leere oder ungueltige XML-Datei."));
-    if (xml.name() != RootElement)
-        return fail(errorString,
-                    QStringLiteral("Unerwartetes Wurzelelement: %1").arg(xml.name().toString()));
-
-    // Nothing after the root's end tag is read.
-    const QVariant root = reader.readValue();
-    if (xml.hasError())
-        return fail(errorString, QStringLiteral("XML-Parsingfehler: %1").arg(xml.errorString()));
-    if (root.userType() != QMetaType::QVariantMap)
-        return fail(errorString, QStringLiteral("Wurzelelement enthaelt keine QVariantMap."));
-    *map = root.toMap();
-    return true;
 }
 
 } // namespace
@@ -268,17 +28,23 @@ bool BasicsPersistence::readVariantMapFromXml(const QString &fileName, QVariantM
     if (!map)
         return fail(errorString, QStringLiteral("Ungueltiger Ausgabe-Zeiger (map == 0)."));
 
+    // Only regular files: a device or a FIFO could deliver without end (or
+    // block the open), and a directory holds no document.
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile())
+        return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: %1")
+                                     .arg(info.isDir() ? QStringLiteral("Is a directory")
+                                                       : QStringLiteral("Not a regular file")));
+    // The bytes as they are: the XML reader normalises line ends itself, and
+    // in UTF-16 a 0x0D byte is half of a character, not a line end.
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly))
         return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: %1")
                                      .arg(file.errorString()));
 
     // The whole file at once: parsing from memory is much faster than
-    // pulling small pieces through the device. A file beyond what a byte
-    // array holds (just under 2 GiB) cannot be read that way; the toolkit
-    // would quietly give nothing.
-    const qint64 maxDocumentSize = std::numeric_limits<int>::max() - qint64(sizeof(QByteArrayData)) - 1;
-    if (file.size() > maxDocumentSize)
+    // pulling small pieces through the device.
+    if (file.size() > VariantXml::MaxDocumentSize)
         return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: File too large"));
     QByteArray document;
     try {
@@ -290,9 +56,14 @@ bool BasicsPersistence::readVariantMapFromXml(const QString &fileName, QVariantM
     if (file.error() != QFile::NoError)
         return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: %1")
                                      .arg(file.errorString()));
+    if (document.size() > VariantXml::MaxDocumentSize)
+        return fail(errorString, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: File too large"));
     file.close();
     try {
-        return readDocument(document, map, errorString);
+        // The library's own layout takes the fast path; anything else, and
+        // every error, the toolkit's reader.
+        return VariantXml::readOwnLayout(document, map)
+               || VariantXml::readDocument(document, map, errorString);
     } catch (const std::bad_alloc &) {
         // A text of the document larger than the memory or a string holds.
         return fail(errorString, QStringLiteral("XML-Parsingfehler: Cannot allocate memory"));

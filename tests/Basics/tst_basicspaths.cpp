@@ -9,7 +9,11 @@
 
 #include "testsupport/messagecapture.h"
 
+#include <Platform/serviceoverride.h>
+#include <Platform/treeremover.h>
+
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFontDatabase>
 #include <QLabel>
@@ -17,8 +21,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <thread>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -339,6 +349,149 @@ private slots:
         QVERIFY(QFileInfo::exists(root.filePath("outside/keep/precious.txt")));
     }
 
+    void vanishedEntriesAreNeverTheCurrentDirectory()
+    {
+        // Whatever vanishes between a look and the removal is simply gone:
+        // the current directory, outside the tree, must never stand in for it.
+        QTemporaryDir temp;
+        QVERIFY(temp.isValid());
+        const QDir root(temp.path());
+        QVERIFY(root.mkpath("cwd/keepdir"));
+        const QStringList sentinel{"a.txt", "b.txt", "keepdir/c.txt"};
+        for (const QString &name : sentinel)
+            writeFile(root.filePath("cwd/" + name));
+        const auto sentinelIntact = [&] {
+            for (const QString &name : sentinel) {
+                if (!QFileInfo::exists(root.filePath("cwd/" + name)))
+                    return false;
+            }
+            return true;
+        };
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(root.filePath("cwd")));
+
+        // A QFileInfo that still remembers a folder removed meanwhile.
+        QVERIFY(root.mkpath("stale"));
+        const QFileInfo stale(root.filePath("stale"));
+        QVERIFY(stale.isDir());
+        QVERIFY(root.rmdir("stale"));
+        QCOMPARE(Basics::removeRecursively(stale), 0);
+        QVERIFY(QDir::setCurrent(previous));
+        QVERIFY(sentinelIntact());
+
+        // Two processes removing the same tree at once, each in its own
+        // current directory outside the tree.
+        QVERIFY(root.mkpath("cwd2"));
+        writeFile(root.filePath("cwd2/d.txt"));
+        for (int round = 0; round < 3; ++round) {
+            for (int d = 0; d < 20; ++d) {
+                for (int e = 0; e < 5; ++e) {
+                    const QString folder = QStringLiteral("tree/d%1/e%2").arg(d).arg(e);
+                    QVERIFY(root.mkpath(folder));
+                    for (int f = 0; f < 4; ++f)
+                        writeFile(root.filePath(folder + QStringLiteral("/f%1").arg(f)));
+                }
+            }
+            QProcess first;
+            QProcess second;
+            for (QProcess *process : {&first, &second}) {
+                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+                environment.insert("BASICS_REMOVE_TREE", root.filePath("tree"));
+                process->setProcessEnvironment(environment);
+                process->setWorkingDirectory(root.filePath(process == &first ? "cwd" : "cwd2"));
+                process->start(QCoreApplication::applicationFilePath(), QStringList());
+            }
+            QVERIFY(first.waitForFinished(60000) && second.waitForFinished(60000));
+            QCOMPARE(first.exitCode(), 0);
+            QCOMPARE(second.exitCode(), 0);
+            QVERIFY(!root.exists("tree"));
+            QVERIFY2(sentinelIntact() && QFileInfo::exists(root.filePath("cwd2/d.txt")),
+                     qPrintable(QStringLiteral("round %1").arg(round)));
+        }
+    }
+
+#ifdef Q_OS_LINUX
+    void foldersSwappedForLinksAreNotFollowed()
+    {
+        // While the removal runs, another thread moves folders of the tree
+        // away and puts links to folders outside in their place. Whatever
+        // the timing, nothing outside may be touched.
+        QElapsedTimer clock;
+        clock.start();
+        for (int round = 0; round < 20 && clock.elapsed() < 2000; ++round) {
+            QTemporaryDir temp;
+            QVERIFY(temp.isValid());
+            const QDir root(temp.path());
+            const int folders = 16;
+            for (int i = 0; i < folders; ++i) {
+                QVERIFY(root.mkpath(QStringLiteral("outside/o%1").arg(i)));
+                QVERIFY(root.mkpath(QStringLiteral("tree/d%1").arg(i)));
+                writeFile(root.filePath(QStringLiteral("outside/o%1/precious").arg(i)));
+                for (int f = 0; f < 30; ++f)
+                    writeFile(root.filePath(QStringLiteral("tree/d%1/f%2").arg(i).arg(f)));
+            }
+            QVERIFY(root.mkpath("stash"));
+            std::atomic<bool> done{false};
+            std::thread swapper([&] {
+                while (!done.load()) {
+                    for (int i = 0; i < folders && !done.load(); ++i) {
+                        const QByteArray folder = QFile::encodeName(root.filePath(QStringLiteral("tree/d%1").arg(i)));
+                        const QByteArray moved = QFile::encodeName(root.filePath(QStringLiteral("stash/d%1").arg(i)));
+                        const QByteArray target = QFile::encodeName(root.filePath(QStringLiteral("outside/o%1").arg(i)));
+                        if (::rename(folder.constData(), moved.constData()) == 0)
+                            ::symlink(target.constData(), folder.constData());
+                    }
+                }
+            });
+            Basics::removeRecursively(QFileInfo(root.filePath("tree")));
+            done = true;
+            swapper.join();
+            for (int i = 0; i < folders; ++i)
+                QVERIFY2(QFileInfo::exists(root.filePath(QStringLiteral("outside/o%1/precious").arg(i))),
+                         qPrintable(QStringLiteral("round %1, folder %2").arg(round).arg(i)));
+        }
+    }
+#endif
+
+    void fileSystemRootsAreRefused_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("root") << QDir::rootPath();
+        // Up from the temporary folder, one ".." per component and one more.
+        QString up = QDir::tempPath();
+        const int components = QDir::cleanPath(QDir::tempPath()).count(QLatin1Char('/'));
+        for (int i = 0; i <= components; ++i)
+            up += QStringLiteral("/..");
+        QTest::newRow("up to the root") << up;
+    }
+    void fileSystemRootsAreRefused()
+    {
+        // The removal itself is scripted: should the rule ever fail, the
+        // script records the request instead of acting on it.
+        struct Recorder : Platform::TreeRemover
+        {
+            QStringList requests;
+            int removeTree(const std::string &path, const FailureReport &) override
+            {
+                requests << QString::fromStdString(path);
+                return 0;
+            }
+        } recorder;
+        Platform::ScopedOverride<Platform::TreeRemover> scripted(recorder);
+        QFETCH(QString, path);
+        MessageCapture capture;
+        QCOMPARE(Basics::removeRecursively(QFileInfo(path)), 1);
+        QCOMPARE(recorder.requests, QStringList());
+        const QStringList lines = debugLines(capture);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().endsWith("FAILED RMDIR: \"" + QDir::rootPath() + "\" "), qPrintable(lines.first()));
+
+        // Anything below the root goes to the removal.
+        QTemporaryDir temp;
+        QCOMPARE(Basics::removeRecursively(QFileInfo(temp.path())), 0);
+        QCOMPARE(recorder.requests.size(), 1);
+    }
+
     void applicationFolderFromTheCommandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -380,6 +533,12 @@ private slots:
 
 int main(int argc, char **argv)
 {
+    if (qEnvironmentVariableIsSet("BASICS_REMOVE_TREE")) {
+        QCoreApplication application(argc, argv);
+        const int failures = Basics::removeRecursively(QFileInfo(qEnvironmentVariable("BASICS_REMOVE_TREE")));
+        std::printf("%d\n", failures);
+        return 0;
+    }
     if (qEnvironmentVariableIsSet("BASICS_PRINT_APPLICATION_FOLDER")) {
         QCoreApplication application(argc, argv);
         std::printf("%s\n", Basics::getApplicationFolder().toUtf8().constData());

@@ -1,16 +1,25 @@
-// Gzip framing: the single-pass size rules, failures as empty results, and
-// interoperability with the system's gzip and Python's gzip module.
+// Gzip framing: every input compresses (with the same bytes as the old
+// single-buffer rule wherever that rule succeeded), every ratio decompresses
+// up to the 1 GiB bomb limit, failures are empty results, and the system's
+// gzip and Python's gzip module read what we write and we read theirs.
 
 #include <Basics/basics.h>
 
 #include "testsupport/randombytes.h"
 
 #include <QProcess>
+#include <QtEndian>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QtTest>
 
 #include <zlib.h>
+
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -28,6 +37,75 @@ QByteArray prose(int size)
         text += "Surface " + QByteArray::number(line++)
                 + ": radius 51.2 mm, thickness 4.0 mm, glass N-BK7, semi-diameter 12.5 mm\n";
     return text.left(size);
+}
+
+// The stream as the old rule made it: one deflate call into a buffer of
+// n + n / 100 + 12 bytes; empty where that did not fit.
+QByteArray singleBufferReference(const QByteArray &data)
+{
+    const int n = data.size();
+    QByteArray buffer(n + n / 100 + 12, Qt::Uninitialized);
+    z_stream stream;
+    std::memset(&stream, 0, sizeof stream);
+    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+    stream.avail_in = uInt(n);
+    stream.next_out = reinterpret_cast<Bytef *>(buffer.data());
+    stream.avail_out = uInt(buffer.size());
+    const int result = deflate(&stream, Z_FINISH);
+    buffer.resize(int(stream.total_out));
+    deflateEnd(&stream);
+    return result == Z_STREAM_END ? buffer : QByteArray();
+}
+
+// A gzip stream of \a mebibytes MiB of zeros (about 1000:1), put together
+// in milliseconds: after a full MiB the deflate state repeats, so do the
+// bytes of every further MiB compressed with a sync flush.
+QByteArray zerosStream(int mebibytes)
+{
+    const QByteArray zeros(1 << 20, '\0');
+    z_stream stream;
+    std::memset(&stream, 0, sizeof stream);
+    deflateInit2(&stream, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    const auto compress = [&](const QByteArray &input, int flush) {
+        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(input.constData()));
+        stream.avail_in = uInt(input.size());
+        stream.next_out = reinterpret_cast<Bytef *>(buffer.data());
+        stream.avail_out = uInt(buffer.size());
+        deflate(&stream, flush);
+        return buffer.left(buffer.size() - int(stream.avail_out));
+    };
+    const QByteArray first = compress(zeros, Z_SYNC_FLUSH);
+    const QByteArray next = compress(zeros, Z_SYNC_FLUSH);
+    const QByteArray last = compress(QByteArray(), Z_FINISH);
+    deflateEnd(&stream);
+    const uLong oneCrc = crc32(0, reinterpret_cast<const Bytef *>(zeros.constData()), uInt(zeros.size()));
+    uLong crc = 0;
+    QByteArray gzip("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\xff", 10);
+    gzip += first;
+    for (int i = 0; i < mebibytes; ++i) {
+        if (i > 0)
+            gzip += next;
+        crc = crc32_combine(crc, oneCrc, zeros.size());
+    }
+    gzip += last;
+    char trailer[8];
+    qToLittleEndian(quint32(crc), trailer);
+    qToLittleEndian(quint32(quint64(mebibytes) << 20), trailer + 4);
+    return gzip + QByteArray(trailer, 8);
+}
+
+// The peak resident size of this process so far, in bytes.
+qint64 peakResidentBytes()
+{
+#ifdef Q_OS_UNIX
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
+#else
+    return 0;
+#endif
 }
 
 struct Run
@@ -73,10 +151,12 @@ class tst_Gzip : public QObject
 
 private slots:
     void initTestCase();
-    void outputMustFitTheSingleBuffer();
+    void everyInputCompresses_data();
+    void everyInputCompresses();
     void streamFormat();
-    void roundTripWhenTheDataIsAtMostTwiceItsStream();
-    void decodedDataMustFitTwiceTheInput();
+    void roundTripsOfEverySizeAndRatio_data();
+    void roundTripsOfEverySizeAndRatio();
+    void bombsBeyondTheLimitGiveEmpty();
     void otherFormatsAndDamageGiveEmpty();
     void onlyTheFirstMemberIsDecoded();
     void systemGzipReadsOurStreams();
@@ -94,23 +174,34 @@ void tst_Gzip::initTestCase()
     QVERIFY2(QFileInfo::exists(debianPython), "the interoperability checks need /usr/bin/python3");
 }
 
-void tst_Gzip::outputMustFitTheSingleBuffer()
+void tst_Gzip::everyInputCompresses_data()
 {
-    // The 20-byte stream of nothing does not fit into 0 + 0 + 12 bytes.
-    QVERIFY(Basics::compressGzip(QByteArray()).isEmpty());
-    QVERIFY(Basics::compressGzip("abc").isEmpty());
-    // Incompressible data fits only from about 1100 bytes on (stored blocks
-    // cost 18 + 5 bytes; the budget grows by 1 per 100).
-    QVERIFY(Basics::compressGzip(randomBytes(1000, 1)).isEmpty());
-    const QByteArray noise = randomBytes(4000, 2);
-    const QByteArray stored = Basics::compressGzip(noise);
-    QVERIFY(!stored.isEmpty());
-    QVERIFY(stored.size() <= 4000 + 40 + 12);
-    // A few kilobytes of text compress well.
-    const QByteArray text = prose(4000);
-    const QByteArray packed = Basics::compressGzip(text);
-    QVERIFY(!packed.isEmpty());
-    QVERIFY(packed.size() < text.size() / 3);
+    QTest::addColumn<QByteArray>("data");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("3 bytes") << QByteArray("abc");
+    QTest::newRow("1000 random bytes") << randomBytes(1000, 1);
+    QTest::newRow("4000 random bytes") << randomBytes(4000, 2);
+    QTest::newRow("65537 random bytes") << randomBytes(65537, 3);
+    QTest::newRow("4000 bytes of text") << prose(4000);
+    QTest::newRow("Base64 text") << modestlyCompressible(50000);
+    QTest::newRow("1 MiB of zeros") << QByteArray(1 << 20, '\0');
+}
+
+void tst_Gzip::everyInputCompresses()
+{
+    // Wherever the old buffer of n + n / 100 + 12 bytes held the stream, the
+    // bytes are the same; everywhere else there is now a stream too (the old
+    // rule gave nothing for the empty, short and incompressible inputs).
+    QFETCH(QByteArray, data);
+    const QByteArray packed = Basics::compressGzip(data);
+    QVERIFY(packed.size() >= 20);
+    const QByteArray reference = singleBufferReference(data);
+    if (!reference.isEmpty())
+        QCOMPARE(packed, reference);
+    QCOMPARE(Basics::decompressGzip(packed), data);
+    const Run system = run(m_gzip, {QStringLiteral("-d"), QStringLiteral("-c")}, packed);
+    QVERIFY2(system.ok, system.err.constData());
+    QCOMPARE(system.out, data);
 }
 
 void tst_Gzip::streamFormat()
@@ -139,27 +230,50 @@ void tst_Gzip::streamFormat()
     QVERIFY(Basics::decompressGzip(wrongLength).isEmpty());
 }
 
-void tst_Gzip::roundTripWhenTheDataIsAtMostTwiceItsStream()
+void tst_Gzip::roundTripsOfEverySizeAndRatio_data()
 {
-    for (int size : {1200, 5000, 100000, 1 << 20}) {
-        const QByteArray data = modestlyCompressible(size);
-        const QByteArray packed = Basics::compressGzip(data);
-        QVERIFY(!packed.isEmpty());
-        QVERIFY2(data.size() <= 2 * packed.size(), "test data compresses too well");
-        QCOMPARE(Basics::decompressGzip(packed), data);
+    QTest::addColumn<QByteArray>("data");
+    // Ratios from 1:1 (random bytes) over 1.3:1 (Base64) and 5:1 (text) to
+    // 1000:1 (zeros), sizes from 0 bytes to 100 MB.
+    QTest::newRow("0 bytes") << QByteArray();
+    QTest::newRow("1 byte") << QByteArray("x");
+    for (int size : {1200, 100000, 1 << 20}) {
+        QTest::addRow("%d random bytes", size) << randomBytes(size, quint32(size));
+        QTest::addRow("%d bytes of Base64", size) << modestlyCompressible(size);
+        QTest::addRow("%d bytes of text", size) << prose(size);
+        QTest::addRow("%d zeros", size) << QByteArray(size, '\0');
     }
-    const QByteArray noise = randomBytes(70000, 3);
-    QCOMPARE(Basics::decompressGzip(Basics::compressGzip(noise)), noise);
+    QTest::newRow("16 MiB random bytes") << randomBytes(16 << 20, 9);
+    QTest::newRow("100 MB of text") << prose(100000000);
 }
 
-void tst_Gzip::decodedDataMustFitTwiceTheInput()
+void tst_Gzip::roundTripsOfEverySizeAndRatio()
 {
-    // Text compresses to well under half, so its own stream does not decode.
-    const QByteArray text = prose(20000);
-    const QByteArray packed = Basics::compressGzip(text);
-    QVERIFY(text.size() > 2 * packed.size());
-    QVERIFY(Basics::decompressGzip(packed).isEmpty());
-    QVERIFY(Basics::decompressGzip(Basics::compressGzip(QByteArray(100000, 'a'))).isEmpty());
+    QFETCH(QByteArray, data);
+    QCOMPARE(Basics::decompressGzip(Basics::compressGzip(data)), data);
+}
+
+void tst_Gzip::bombsBeyondTheLimitGiveEmpty()
+{
+    // The stream put together here is a real gzip stream.
+    const Run small = run(m_gzip, {QStringLiteral("-d"), QStringLiteral("-c")}, zerosStream(3));
+    QVERIFY2(small.ok, small.err.constData());
+    QCOMPARE(small.out, QByteArray(3 << 20, '\0'));
+
+    // 1 MB of stream that claims nothing and expands past 1 GiB: empty, and
+    // the memory stays near the limit (the output doubles only when full of
+    // real data).
+    const qint64 before = peakResidentBytes();
+    const QByteArray bomb = zerosStream(1025);
+    QVERIFY(bomb.size() < 1100000);
+    QVERIFY(Basics::decompressGzip(bomb).isEmpty());
+    if (before > 0)
+        QVERIFY2(peakResidentBytes() - before < (qint64(2) << 30),
+                 qPrintable(QString::number(peakResidentBytes() - before)));
+
+    // Exactly 1 GiB is still data.
+    const QByteArray limit = Basics::decompressGzip(zerosStream(1024));
+    QCOMPARE(limit.size(), 1 << 30);
 }
 
 void tst_Gzip::otherFormatsAndDamageGiveEmpty()
@@ -220,7 +334,7 @@ void tst_Gzip::pythonReadsOurStreams()
 
 void tst_Gzip::weReadSystemGzipAndPython()
 {
-    const QByteArray data = modestlyCompressible(40000);
+    const QByteArray data = modestlyCompressible(40000) + prose(400000);
     for (const QString &level : {QStringLiteral("-1"), QStringLiteral("-9")}) {
         const Run packed = run(m_gzip, {QStringLiteral("-c"), level}, data);
         QVERIFY2(packed.ok, packed.err.constData());

@@ -7,9 +7,14 @@
 #include <QDataStream>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QTimeZone>
 #include <QUrl>
 #include <QtTest>
+
+#ifdef Q_OS_LINUX
+#include <sys/stat.h>
+#endif
 
 #include <cmath>
 #include <cstring>
@@ -99,6 +104,14 @@ QString userVariantText(quint32 typeNumber, const char *typeName, const QByteArr
     return QString::fromLatin1(bytes.toBase64());
 }
 
+// \a text in \a codec, without the byte order mark the codec would add.
+QByteArray withoutMark(const char *codec, const QString &text)
+{
+    QScopedPointer<QTextEncoder> encoder(
+        QTextCodec::codecForName(codec)->makeEncoder(QTextCodec::IgnoreHeader));
+    return encoder->fromUnicode(text);
+}
+
 QVariantMap sentinelMap()
 {
     return QVariantMap{{QStringLiteral("untouched"), 42}};
@@ -127,6 +140,8 @@ private slots:
     void readFailures();
     void readFailuresOutsideTheContent();
     void nestingDepthIsLimited();
+    void encodingsAndLineEnds_data();
+    void encodingsAndLineEnds();
 
 private:
     QTemporaryDir m_dir;
@@ -512,6 +527,29 @@ void tst_VariantMapXml::readFailures_data()
     QTest::newRow("bad character reference")
         << document(entry("a", "string", "&#1;")) << parsing;
     QTest::newRow("undefined entity") << document(entry("a", "string", "&nope;")) << parsing;
+
+    // Hostile input: no document type (entities), no element with more
+    // attributes than the format uses, and whatever the encoding.
+    const QString noDtd = parsing + "Document type declarations are not supported.";
+    const QString attributes = parsing + "More than 2 attributes on one element.";
+    QTest::newRow("entity declaration")
+        << "<!DOCTYPE QVariantMap [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;\">]>"
+           + document(entry("a", "string", "&b;&b;")) << noDtd;
+    QTest::newRow("external document type")
+        << QByteArray("<?xml version=\"1.0\"?><!-- <QVariantMap> --><!DOCTYPE x SYSTEM \"x.dtd\">")
+               + document("") << noDtd;
+    QTest::newRow("three attributes")
+        << document("<entry key=\"a\" b=\"1\"><value type=\"int\" c='>' d=\"2\">1</value></entry>")
+        << attributes;
+    QByteArray many = "<QVariantMap type=\"map\"";
+    for (int i = 0; i < 100000; ++i)
+        many += " a" + QByteArray::number(i) + "=\"\"";
+    many += "/>";
+    QTest::newRow("100 000 attributes") << many << attributes;
+    QTest::newRow("many attributes in UTF-16")
+        << withoutMark("UTF-16LE", QString::fromLatin1(many)) << attributes;
+    QTest::newRow("invalid UTF-8")
+        << document(entry("a", "string", "Gr\xF6\xDF" "e")) << QStringLiteral("Die XML-Datei ist kein gueltiges UTF-8.");
 }
 
 void tst_VariantMapXml::readFailures()
@@ -547,8 +585,20 @@ void tst_VariantMapXml::readFailuresOutsideTheContent()
     QVERIFY(!Basics::readVariantMapFromXml(m_dir.filePath(QStringLiteral("missing.xml")), &map, &error));
     QCOMPARE(error, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: No such file or directory"));
     QVERIFY(!Basics::readVariantMapFromXml(m_dir.path(), &map, &error));
-    QVERIFY2(error.startsWith(QLatin1String("Konnte Datei nicht zum Lesen oeffnen: ")), qPrintable(error));
+    QCOMPARE(error, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: Is a directory"));
     QCOMPARE(map, sentinelMap());
+
+#ifdef Q_OS_LINUX
+    // Only regular files: a device never ends, a FIFO without a writer
+    // would block the open for ever.
+    const QString fifo = m_dir.filePath(QStringLiteral("fifo"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    for (const QString &special : {fifo, QStringLiteral("/dev/zero")}) {
+        QVERIFY(!Basics::readVariantMapFromXml(special, &map, &error));
+        QCOMPARE(error, QStringLiteral("Konnte Datei nicht zum Lesen oeffnen: Not a regular file"));
+    }
+    QCOMPARE(map, sentinelMap());
+#endif
 }
 
 void tst_VariantMapXml::nestingDepthIsLimited()
@@ -568,6 +618,78 @@ void tst_VariantMapXml::nestingDepthIsLimited()
     QVERIFY(!result.ok);
     QCOMPARE(result.error,
              QStringLiteral("XML-Parsingfehler: Maps and lists nested deeper than 512 levels."));
+
+    // The writer refuses what the reader would refuse: 511 containers below
+    // the root are written and read back, 512 are not written at all.
+    const QString path = m_dir.filePath(QStringLiteral("deep.xml"));
+    QVERIFY(Basics::writeVariantMapToXml(path, sentinelMap()));
+    const QByteArray before = readAll(path);
+    for (int levels : {511, 512}) {
+        QVariant value = QStringList{QStringLiteral("innermost")};
+        for (int i = 1; i < levels; ++i)
+            value = i % 2 ? QVariant(QVariantList{value})
+                          : QVariant(QVariantMap{{QStringLiteral("k"), value}});
+        const QVariantMap map{{QStringLiteral("k"), value}};
+        QString error;
+        const bool written = Basics::writeVariantMapToXml(path, map, &error);
+        QVariantMap back;
+        const bool read = Basics::readVariantMapFromXml(path, &back);
+        QVERIFY(read);
+        if (levels == 511) {
+            QVERIFY2(written, qPrintable(error));
+            QCOMPARE(back, map);
+        } else {
+            QVERIFY(!written);
+            QCOMPARE(error, QStringLiteral("Fehler beim Schreiben des XML-Streams."));
+            QCOMPARE(readAll(path), before);
+        }
+        QVERIFY(Basics::writeVariantMapToXml(path, sentinelMap()));
+    }
+}
+
+void tst_VariantMapXml::encodingsAndLineEnds_data()
+{
+    QTest::addColumn<QByteArray>("codec");
+    QTest::addColumn<bool>("byteOrderMark");
+    QTest::addColumn<bool>("crlf");
+    for (const char *codec : {"UTF-16LE", "UTF-16BE", "UTF-8"}) {
+        for (bool crlf : {false, true}) {
+            QTest::addRow("%s%s", codec, crlf ? ", CR LF" : "") << QByteArray(codec) << true << crlf;
+            if (qstrcmp(codec, "UTF-8") != 0)
+                QTest::addRow("%s without mark%s", codec, crlf ? ", CR LF" : "")
+                    << QByteArray(codec) << false << crlf;
+        }
+    }
+}
+
+void tst_VariantMapXml::encodingsAndLineEnds()
+{
+    // The file is read as bytes: in UTF-16, 0x0D is half of many characters
+    // (U+010D, U+0D12, U+2D0D), not a line end. Line ends are the XML
+    // reader's business, which makes CR LF a line feed as XML requires.
+    QFETCH(QByteArray, codec);
+    QFETCH(bool, byteOrderMark);
+    QFETCH(bool, crlf);
+    const QVariantMap map{
+        {QStringLiteral("\u010Dlen"), QStringLiteral("\u0D12\u2D0D \u010D\r\n end")},
+        {QStringLiteral("list"), QVariantList{13, QStringLiteral("\u0D0D"), 3.25}},
+        {QStringLiteral("plain"), QStringLiteral("radius")}};
+    const QString path = m_dir.filePath(QStringLiteral("encoded.xml"));
+    QVERIFY(Basics::writeVariantMapToXml(path, map));
+    QString text = QString::fromUtf8(readAll(path));
+    text.replace(QStringLiteral("encoding=\"UTF-8\""),
+                 QStringLiteral("encoding=\"%1\"").arg(QString::fromLatin1(codec)));
+    if (crlf)
+        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    if (byteOrderMark)
+        text.prepend(QChar(0xFEFF));
+    const QByteArray bytes = withoutMark(codec, text);
+    QVERIFY(bytes.contains('\r') || !crlf);
+    QVERIFY(writeAll(path, bytes));
+    QVariantMap back;
+    QString error;
+    QVERIFY2(Basics::readVariantMapFromXml(path, &back, &error), qPrintable(error));
+    QCOMPARE(back, map);
 }
 
 QTEST_GUILESS_MAIN(tst_VariantMapXml)

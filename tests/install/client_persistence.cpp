@@ -112,16 +112,13 @@ void settingsGroups()
 
 void gzip()
 {
-    CLIENT_CHECK(Basics::compressGzip(QByteArray()).isEmpty());
-    CLIENT_CHECK(Basics::compressGzip("short").isEmpty());
+    CLIENT_CHECK(Basics::decompressGzip(Basics::compressGzip("short")) == "short");
     QByteArray data;
     for (int i = 0; data.size() < 3000; ++i)
         data += QByteArray::number(i * 7919 % 10007, 36);
     const QByteArray packed = Basics::compressGzip(data);
     CLIENT_CHECK(packed.startsWith("\x1f\x8b\x08"));
-    if (data.size() <= 2 * packed.size())
-        CLIENT_CHECK(Basics::decompressGzip(packed + "trailing") == data);
-    CLIENT_CHECK(Basics::decompressGzip(Basics::compressGzip(QByteArray(5000, 'x'))).isEmpty());
+    CLIENT_CHECK(Basics::decompressGzip(packed + "trailing") == data);
     CLIENT_CHECK(Basics::decompressGzip(qCompress(data).mid(4)).isEmpty());
     CLIENT_CHECK(Basics::decompressGzip(data).isEmpty());
 }

@@ -188,15 +188,8 @@ bool writeOutput(const QCommandLineParser &parser, bool encodeText, const QByteA
 {
     const QByteArray bytes = encodeText && format(parser) == Format::Text ? data.toBase64() + '\n'
                                                                           : data;
-    if (parser.isSet(s_out) && parser.value(s_out) != QLatin1String("-")) {
-        QSaveFile file(parser.value(s_out));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()
-            || !file.commit()) {
-            *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
-            return false;
-        }
-        return true;
-    }
+    if (parser.isSet(s_out) && parser.value(s_out) != QLatin1String("-"))
+        return cli::writeOutput(parser.value(s_out), bytes, error);
     if (!cli::writeStdout(bytes)) {
         *error = QStringLiteral("cannot write to stdout");
         return false;

@@ -9,6 +9,7 @@
 #include <Basics/basics.h>
 
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 
 namespace {
@@ -25,11 +26,15 @@ int runVersionCompare(const QStringList &arguments)
 }
 
 // A file's product version, or a failure message on stderr and an empty
-// text when the file is missing or has no readable version resource.
+// text when the file is missing, not a regular file, or has no readable
+// version resource.
 QString productVersionOf(const QString &command, const QString &file)
 {
-    if (!QFileInfo(file).isFile()) {
-        cli::failure(command, file + QStringLiteral(": no such file"));
+    const QFileInfo info(file);
+    if (!info.isFile()) {
+        cli::failure(command, file + (!info.exists() ? QStringLiteral(": no such file")
+                                      : info.isDir() ? QStringLiteral(": is a directory")
+                                                     : QStringLiteral(": not a regular file")));
         return QString();
     }
     const QString version = Basics::getProductVersion(file);
@@ -43,11 +48,16 @@ int runFileVersion(const QStringList &arguments)
     const QString command = QStringLiteral("file-version");
     if (arguments.size() != 1)
         return cli::usageError(command, QStringLiteral("expects one file"));
+    QTemporaryDir scratch;
+    QString file;
+    QString error;
+    if (!cli::inputFile(arguments.first(), scratch.path(), &file, &error))
+        return cli::failure(command, error);
     // A file without a version resource would read as 0.0.0.0, like a real
     // version 0.0.0.0: tell the failure apart first.
-    if (productVersionOf(command, arguments.first()).isEmpty())
+    if (productVersionOf(command, file).isEmpty())
         return cli::Failure;
-    cli::out() << VersionComparator::getFileVersion(arguments.first()) << '\n';
+    cli::out() << VersionComparator::getFileVersion(file) << '\n';
     return cli::Success;
 }
 
@@ -56,7 +66,12 @@ int runProductVersion(const QStringList &arguments)
     const QString command = QStringLiteral("product-version");
     if (arguments.size() != 1)
         return cli::usageError(command, QStringLiteral("expects one file"));
-    const QString version = productVersionOf(command, arguments.first());
+    QTemporaryDir scratch;
+    QString file;
+    QString error;
+    if (!cli::inputFile(arguments.first(), scratch.path(), &file, &error))
+        return cli::failure(command, error);
+    const QString version = productVersionOf(command, file);
     if (version.isEmpty())
         return cli::Failure;
     cli::out() << version << '\n';
@@ -69,10 +84,10 @@ const cli::Registrar s_versionCompare(cli::Command{
     runVersionCompare});
 const cli::Registrar s_fileVersion(cli::Command{
     QStringLiteral("file-version"), QStringLiteral("file-version FILE"),
-    QStringLiteral("Print the file version of a Windows executable or DLL"), runFileVersion});
+    QStringLiteral("Print the file version of a Windows executable or DLL ('-': stdin)"), runFileVersion});
 const cli::Registrar s_productVersion(cli::Command{
     QStringLiteral("product-version"), QStringLiteral("product-version FILE"),
-    QStringLiteral("Print the product version of a Windows executable or DLL"),
+    QStringLiteral("Print the product version of a Windows executable or DLL ('-': stdin)"),
     runProductVersion});
 
 } // namespace

@@ -1,5 +1,5 @@
 // xml-to-json FILE and json-to-xml IN.json OUT.xml: the typed XML files of
-// a QVariantMap as JSON and back.
+// a QVariantMap as JSON and back ("-" for standard input and output).
 //
 // JSON has objects, arrays, strings, numbers, booleans and null; the other
 // types of the XML file are shown as a tagged object
@@ -13,10 +13,10 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTime>
 
 #include <cmath>
@@ -210,9 +210,15 @@ int runXmlToJson(const QStringList &arguments)
     const QString command = QStringLiteral("xml-to-json");
     if (arguments.size() != 1)
         return cli::usageError(command, QStringLiteral("expects one FILE"));
-    QVariantMap map;
+    // The library reads regular files only: standard input goes through a
+    // temporary copy.
+    QTemporaryDir scratch;
+    QString file;
     QString error;
-    if (!Basics::readVariantMapFromXml(arguments.first(), &map, &error))
+    if (!cli::inputFile(arguments.first(), scratch.path(), &file, &error))
+        return cli::failure(command, error);
+    QVariantMap map;
+    if (!Basics::readVariantMapFromXml(file, &map, &error))
         return cli::failure(command, error);
     return cli::writeStdout(QJsonDocument(mapToJson(map)).toJson(QJsonDocument::Indented))
                ? cli::Success
@@ -224,39 +230,49 @@ int runJsonToXml(const QStringList &arguments)
     const QString command = QStringLiteral("json-to-xml");
     if (arguments.size() != 2)
         return cli::usageError(command, QStringLiteral("expects IN.json and OUT.xml"));
-    QFile in(arguments.at(0));
-    if (!in.open(QIODevice::ReadOnly))
-        return cli::failure(command, QStringLiteral("cannot read %1: %2").arg(in.fileName(), in.errorString()));
+    const QString inName = arguments.at(0) == QLatin1String("-") ? QStringLiteral("standard input")
+                                                                  : arguments.at(0);
+    QByteArray json;
+    QString error;
+    if (!cli::readInput(arguments.at(0), &json, &error))
+        return cli::failure(command, error);
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(in.readAll(), &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError)
         return cli::failure(command, QStringLiteral("%1: JSON error at offset %2: %3")
-                                         .arg(in.fileName())
+                                         .arg(inName)
                                          .arg(parseError.offset)
                                          .arg(parseError.errorString()));
     if (!document.isObject())
-        return cli::failure(command, QStringLiteral("%1: the JSON root must be an object").arg(in.fileName()));
+        return cli::failure(command, QStringLiteral("%1: the JSON root must be an object").arg(inName));
 
     JsonToVariant converter;
     const QVariant map = converter.convert(document.object(), QString());
     if (!converter.error().isEmpty())
-        return cli::failure(command, QStringLiteral("%1: %2").arg(in.fileName(), converter.error()));
+        return cli::failure(command, QStringLiteral("%1: %2").arg(inName, converter.error()));
     // {"@type": ..., "value": ...} stands for a single value, not for a map.
     if (map.userType() != QMetaType::QVariantMap)
         return cli::failure(command, QStringLiteral("%1: the JSON root is a tagged %2 value, not a map")
-                                         .arg(in.fileName(), document.object().value(TypeKey).toString()));
-    QString error;
-    if (!Basics::writeVariantMapToXml(arguments.at(1), map.toMap(), &error))
+                                         .arg(inName, document.object().value(TypeKey).toString()));
+    // The library writes files (atomically, or in place when the target is
+    // not a regular file); standard output gets a temporary file's content.
+    const bool toStdout = arguments.at(1) == QLatin1String("-");
+    QTemporaryDir scratch;
+    const QString target = toStdout ? scratch.filePath(QStringLiteral("out.xml")) : arguments.at(1);
+    if (!Basics::writeVariantMapToXml(target, map.toMap(), &error))
+        return cli::failure(command, error);
+    QByteArray xml;
+    if (toStdout && (!cli::readInput(target, &xml, &error) || !cli::writeOutput(QStringLiteral("-"), xml, &error)))
         return cli::failure(command, error);
     return cli::Success;
 }
 
 const cli::Registrar s_registerXmlToJson(cli::Command{
     QStringLiteral("xml-to-json"), QStringLiteral("xml-to-json FILE"),
-    QStringLiteral("Print a typed XML file as JSON"),
+    QStringLiteral("Print a typed XML file as JSON ('-': stdin)"),
     runXmlToJson});
 const cli::Registrar s_registerJsonToXml(cli::Command{
     QStringLiteral("json-to-xml"), QStringLiteral("json-to-xml IN.json OUT.xml"),
-    QStringLiteral("Write a JSON object as a typed XML file"), runJsonToXml});
+    QStringLiteral("Write a JSON object as a typed XML file ('-': stdin, stdout)"), runJsonToXml});
 
 } // namespace

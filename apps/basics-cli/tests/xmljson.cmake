@@ -58,9 +58,16 @@ expect_match("${out}" "\"ratio\": 0.25," "double with a fraction as a plain numb
 expect_match("${out}" "\"nothing\": null," "invalid as null")
 expect_match("${out}" "\"@type\": \"longlong\",\n +\"value\": \"5000000000\"" "64-bit number tagged")
 file(WRITE ${WORK}/again.json "${out}")
+set(again_json "${out}")
 run(0 json-to-xml ${WORK}/again.json ${WORK}/again.xml)
 file(READ ${WORK}/again.xml again)
 expect_equal("${again}" "${xml}" "xml-to-json then json-to-xml keeps every type")
+
+# "-" for standard input and output.
+run_with_input(0 ${WORK}/again.json json-to-xml - -)
+expect_equal("${out}" "${xml}" "json-to-xml - -")
+run_with_input(0 ${WORK}/out.xml xml-to-json -)
+expect_equal("${out}" "${again_json}" "xml-to-json -")
 
 # Failures: one line with the library's text, exit code 1.
 run(1 xml-to-json ${WORK}/missing.xml)
