@@ -28,6 +28,9 @@ struct Command
     QString synopsis; // usage line after "basics-cli "
     QString summary;  // one sentence for the help text
     std::function<int(const QStringList &arguments)> run;
+    /// The command needs the GUI toolkit (OpenGL, windows): it runs under a
+    /// QGuiApplication, on the offscreen platform when there is no display.
+    bool needsGui = false;
 };
 
 const std::vector<Command> &commands();

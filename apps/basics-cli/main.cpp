@@ -5,8 +5,10 @@
 #include <basicsdll_version.h>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -78,11 +80,26 @@ int dispatch(QStringList arguments)
     return command->run(arguments);
 }
 
+// The application object the command named on the command line needs.
+std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
+{
+    const cli::Command *command =
+        argc > 1 ? cli::findCommand(QString::fromLocal8Bit(argv[1])) : nullptr;
+    if (!command || !command->needsGui)
+        return std::make_unique<QCoreApplication>(argc, argv);
+#if !defined(Q_OS_WIN) && !defined(Q_OS_MACOS)
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication application(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("basics-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BASICSDLL_VERSION_STRING));
 
