@@ -24,8 +24,8 @@
 namespace {
 
 // Warnings of the toolkit (and of the media framework) about plugins it
-// could not find or load: a gallery that renders without them hides a
-// broken installation.
+// could not find or load, and media errors of the video page: a gallery
+// that renders without them hides a broken installation.
 QStringList pluginWarnings;
 QtMessageHandler previousHandler = nullptr;
 
@@ -33,7 +33,8 @@ void watchForPluginWarnings(QtMsgType type, const QMessageLogContext &context, c
 {
     static const QRegularExpression plugin(QStringLiteral("plugin|backend|back end"),
                                            QRegularExpression::CaseInsensitiveOption);
-    if (type != QtDebugMsg && type != QtInfoMsg && text.contains(plugin))
+    if ((type != QtDebugMsg && type != QtInfoMsg && text.contains(plugin))
+        || text.startsWith(QLatin1String("Phonon-Fehler:")))
         pluginWarnings << text;
     previousHandler(type, context, text);
 }
@@ -91,7 +92,7 @@ int main(int argc, char *argv[])
 
     int code = takeScreenshots(window, parser.value(screenshots));
     for (const QString &warning : qAsConst(pluginWarnings)) {
-        std::fprintf(stderr, "gallery: plugin warning: %s\n", qPrintable(warning));
+        std::fprintf(stderr, "gallery: %s\n", qPrintable(warning));
         code = 1;
     }
     return code;
