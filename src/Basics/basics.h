@@ -19,6 +19,7 @@
 
 #include <basicsdll_export.h>
 
+#include "Basics/basics_desktop.h"
 #include "Basics/basics_filedialogs.h"
 #include "Basics/basics_format.h"
 #include "Basics/basics_paths.h"
@@ -33,7 +34,8 @@ class BASICSDLL_EXPORT Basics : public BasicsPersistence,
                                 public BasicsFormat,
                                 public BasicsSystem,
                                 public BasicsFileDialogs,
-                                public BasicsWidgets
+                                public BasicsWidgets,
+                                public BasicsDesktop
 {
 public:
     Basics() = delete;
