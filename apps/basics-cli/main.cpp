@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -80,7 +81,17 @@ int dispatch(QStringList arguments)
     return command->run(arguments);
 }
 
-// The application object the command named on the command line needs.
+// The toolkit's own warnings (image decoders, the platform plugin) would add
+// lines to the one line a failure writes.
+void dropToolkitWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+// The application object the command named on the command line needs:
+// commands that handle pixmaps, icons or OpenGL run under a QGuiApplication,
+// on the offscreen platform when there is no display.
 std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
 {
     const cli::Command *command =
@@ -92,6 +103,7 @@ std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
         && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
+    qInstallMessageHandler(dropToolkitWarnings);
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 

@@ -19,13 +19,19 @@
 
 #include <basicsdll_export.h>
 
+#include "Basics/basics_autoscale.h"
 #include "Basics/basics_desktop.h"
 #include "Basics/basics_filedialogs.h"
 #include "Basics/basics_format.h"
+#include "Basics/basics_icons.h"
 #include "Basics/basics_paths.h"
 #include "Basics/basics_persistence.h"
 #include "Basics/basics_system.h"
 #include "Basics/basics_widgets.h"
+
+#include <QPointer>
+
+class QSplashScreen;
 
 /// The library's free-standing helpers as static functions, inherited from
 /// one holder struct per topic (see the top of this header).
@@ -35,8 +41,14 @@ class BASICSDLL_EXPORT Basics : public BasicsPersistence,
                                 public BasicsSystem,
                                 public BasicsFileDialogs,
                                 public BasicsWidgets,
-                                public BasicsDesktop
+                                public BasicsDesktop,
+                                public BasicsIcons,
+                                public BasicsAutoScale
 {
 public:
     Basics() = delete;
+
+    /// The application's splash screen, shown by setSplashMessage(); null
+    /// at load and again once that widget is destroyed.
+    static QPointer<QSplashScreen> splashScreen;
 };
