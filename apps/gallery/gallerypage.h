@@ -2,6 +2,7 @@
 
 // One page of the gallery: a widget that shows one GUI piece of the library.
 
+#include <QLabel>
 #include <QString>
 #include <QWidget>
 
@@ -33,3 +34,11 @@ private:
     QString m_title;
     QString m_fileName;
 };
+
+/// The line of text on top of a page that says what it shows.
+inline QLabel *descriptionLabel(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    return label;
+}

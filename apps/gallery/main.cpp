@@ -6,6 +6,8 @@
 //                                reported no missing plugin, 1 otherwise
 //   gallery --clip FILE          plays FILE on the video page instead of the
 //                                clip that comes with the gallery
+//   gallery -highdpi 1.5         the library's own switch: auto-scaling (DPI
+//                                page) enlarged by the factor
 
 #include "gallerywindow.h"
 #include "pages/pages.h"
@@ -70,8 +72,15 @@ int main(int argc, char *argv[])
     const QCommandLineOption clip(QStringLiteral("clip"),
                                   QStringLiteral("Play <file> on the video page."),
                                   QStringLiteral("file"));
+    // The library reads "-highdpi <factor>" from the command line itself;
+    // the parser only has to let it through.
+    const QCommandLineOption highDpi(QStringLiteral("highdpi"),
+                                     QStringLiteral("Enlarge auto-scaling by <factor> (read by the library)."),
+                                     QStringLiteral("factor"));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(screenshots);
     parser.addOption(clip);
+    parser.addOption(highDpi);
     parser.process(app);
 
     const QString clipFile = parser.isSet(clip) ? parser.value(clip) : defaultClip();
@@ -79,6 +88,10 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "gallery: no video clip found; the video page stays empty\n");
 
     GalleryWindow window;
+    window.addPage(createColorPage());
+    window.addPage(createIconsPage());
+    window.addPage(createDpiPage());
+    window.addPage(createHelpersPage());
     window.addPage(createStatusMessagesPage());
     window.addPage(createDimmerPage());
     window.addPage(createVideoPage(clipFile));

@@ -41,7 +41,7 @@ public:
     AboutPage() : GalleryPage(QStringLiteral("About dialog"), QStringLiteral("about-dialog"))
     {
         auto *layout = new QVBoxLayout(this);
-        layout->addWidget(new QLabel(
+        layout->addWidget(descriptionLabel(
             tr("AboutDialog: label/value rows in read-only fields as wide as their texts; "
                "fixed height."), this));
         // The dialog itself, shown inside the page.

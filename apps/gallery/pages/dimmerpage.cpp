@@ -21,7 +21,7 @@ public:
     DimmerPage() : GalleryPage(QStringLiteral("Dimmer"), QStringLiteral("dimmer"))
     {
         auto *layout = new QVBoxLayout(this);
-        layout->addWidget(new QLabel(
+        layout->addWidget(descriptionLabel(
             tr("Dimmer: fades a window's opacity in 20 ms steps and removes itself. "
                "A new fade replaces a running one."), this));
 

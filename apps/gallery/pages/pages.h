@@ -5,6 +5,10 @@
 class GalleryPage;
 class QString;
 
+GalleryPage *createColorPage();
+GalleryPage *createIconsPage();
+GalleryPage *createDpiPage();
+GalleryPage *createHelpersPage();
 GalleryPage *createStatusMessagesPage();
 GalleryPage *createDimmerPage();
 GalleryPage *createVideoPage(const QString &clip);

@@ -48,7 +48,7 @@ public:
     StatusMessagesPage() : GalleryPage(QStringLiteral("Status messages"), QStringLiteral("status-messages"))
     {
         auto *layout = new QVBoxLayout(this);
-        layout->addWidget(new QLabel(
+        layout->addWidget(descriptionLabel(
             tr("StatusMessageCenter: typed messages with a colour and a sound. "
                "The library's seven embedded sounds sit in the center's sound slots here."), this));
 

@@ -20,7 +20,7 @@ public:
         : GalleryPage(QStringLiteral("Video player"), QStringLiteral("video-player")), m_clip(clip)
     {
         auto *layout = new QVBoxLayout(this);
-        layout->addWidget(new QLabel(
+        layout->addWidget(descriptionLabel(
             tr("PhononVideoWidget: play/pause, stop, seek and volume, fitted to the video "
                "(%1).").arg(QFileInfo(clip).fileName()), this));
         m_player = new PhononVideoWidget(this);
