@@ -19,6 +19,7 @@ enum Flag : uchar {
     ChecksumFlag = 0x02,
     HashFlag = 0x04,
 };
+constexpr uchar s_definedFlags = CompressedFlag | ChecksumFlag | HashFlag;
 
 constexpr int s_checksumSize = 2;
 constexpr int s_hashSize = 20;
@@ -34,6 +35,20 @@ void seedRandomGenerator()
 void warn(const char *text)
 {
     Output::LineStream(QtWarningMsg) << text;
+}
+
+// Whether a cyphertext with these flags carries the integrity the caller
+// demands. The checksum is what gets checked when both flags are set.
+bool carriesIntegrity(uchar flags, SimpleCrypt::IntegrityMode required)
+{
+    switch (required) {
+    case SimpleCrypt::ChecksumIntegrity:
+        return (flags & (ChecksumFlag | HashFlag)) != 0;
+    case SimpleCrypt::HashIntegrity:
+        return (flags & (ChecksumFlag | HashFlag)) == HashFlag;
+    default:
+        return true;
+    }
 }
 
 const uchar *bytesOf(const QByteArray &array)
@@ -168,6 +183,13 @@ QByteArray SimpleCrypt::decryptToByteArray(QByteArray cypher)
     }
 
     const uchar flags = in[1];
+    // Bits the format does not define mean damage, as does a missing
+    // integrity value the caller insists on (the flags are not covered by
+    // the integrity value, so one flipped bit can switch the check off).
+    if ((flags & ~s_definedFlags) != 0 || !carriesIntegrity(flags, m_requiredIntegrity)) {
+        m_lastError = IntegrityError;
+        return QByteArray();
+    }
     const uchar *payload = in + 2;
     const int payloadSize = cypher.size() - 2;
     // The checksum wins when both integrity flags are set.

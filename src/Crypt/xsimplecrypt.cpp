@@ -24,6 +24,12 @@ static_assert(sizeof s_masterKeySalt - 1 == 64, "the salt has 64 characters");
 
 const QLatin1String s_keyEntry("Key");
 
+// Header cyphertexts are always made compressed and with a SHA-1, so a
+// block with other flags is damaged (a cleared hash flag would otherwise
+// let a damaged header, or the hash bytes, be read as the map).
+constexpr char s_headerVersion = 3;
+constexpr uchar s_headerFlags = 0x01 | 0x04;
+
 quint64 firstEightBytes(const QByteArray &digest)
 {
     return qFromLittleEndian<quint64>(digest.constData());
@@ -134,11 +140,15 @@ QVariantMap XSimpleCrypt::getHeader(QByteArray &data, bool remove)
         return QVariantMap();
 
     const QByteArray block = data.mid(start + s_startTagSize, end - start - s_startTagSize);
-    SimpleCrypt headerCypher(m_masterKey);
-    const QByteArray bytes = headerCypher.decryptToByteArray(block);
     QVariantMap header;
-    if (headerCypher.errorCode() == SimpleCrypt::NoError && !bytes.isEmpty())
-        CryptKernels::readHeaderMap(bytes, &header);
+    const bool flagsAsWritten = block.size() < 3 || block.at(0) != s_headerVersion
+                             || uchar(block.at(1)) == s_headerFlags;
+    if (flagsAsWritten) {
+        SimpleCrypt headerCypher(m_masterKey);
+        const QByteArray bytes = headerCypher.decryptToByteArray(block);
+        if (headerCypher.errorCode() == SimpleCrypt::NoError && !bytes.isEmpty())
+            CryptKernels::readHeaderMap(bytes, &header);
+    }
     if (remove)
         data.remove(start, end + s_endTagSize - start);
     return header;

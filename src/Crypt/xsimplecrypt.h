@@ -30,7 +30,10 @@
 // front of it; the salt is part of the file format (see docs/crypt.md).
 //
 // A header block that cannot be decrypted or read is not an error: the
-// header is empty and the data is decrypted with the object's own key.
+// header is empty and the data is decrypted with the object's own key. A
+// header cyphertext whose flags are not exactly those it is written with
+// (compressed, SHA-1) counts as unreadable. setRequiredIntegrity() applies
+// to the data cyphertext.
 //
 // Header values: anything the toolkit's data stream can write and read back
 // safely. A value it cannot write (a type without stream operators, such as

@@ -79,6 +79,8 @@ private slots:
     void truncatedIntegrityValues();
     void wrongKeys();
     void damagedAndForgedCompressedBodies();
+    void flagBits_data();
+    void flagBits();
     void resultTooLargeForAByteArray();
 };
 
@@ -397,6 +399,102 @@ void tst_SimpleCrypt::damagedAndForgedCompressedBodies()
     // Four zero bytes are qCompress's empty form.
     QVERIFY(crypt.decryptToByteArray(forge(1, QByteArray("r\0\0\0\0", 5))).isEmpty());
     QCOMPARE(crypt.errorCode(), SimpleCrypt::NoError);
+}
+
+// What a cyphertext with one flag bit flipped decrypts to.
+enum class Outcome { Data, ChecksumAndData, HashAndData, CompressedData, Refused };
+Q_DECLARE_METATYPE(Outcome)
+Q_DECLARE_METATYPE(SimpleCrypt::IntegrityMode)
+Q_DECLARE_METATYPE(SimpleCrypt::CompressionPolicy)
+
+void tst_SimpleCrypt::flagBits_data()
+{
+    QTest::addColumn<SimpleCrypt::IntegrityMode>("mode");
+    QTest::addColumn<SimpleCrypt::CompressionPolicy>("policy");
+    QTest::addColumn<int>("flippedBit"); // -1: none
+    QTest::addColumn<SimpleCrypt::IntegrityMode>("required");
+    QTest::addColumn<Outcome>("outcome");
+    const auto none = SimpleCrypt::NoIntegrity;
+    const auto sum = SimpleCrypt::ChecksumIntegrity;
+    const auto hash = SimpleCrypt::HashIntegrity;
+    const auto never = SimpleCrypt::CompressNever;
+    const auto always = SimpleCrypt::CompressAlways;
+
+    QTest::newRow("checksum, intact") << sum << never << -1 << none << Outcome::Data;
+    QTest::newRow("checksum, compressed set") << sum << never << 0 << none << Outcome::Refused;
+    // The flags are not covered by the checksum: clearing its flag returns
+    // the checksum bytes as data, unless the caller demands integrity.
+    QTest::newRow("checksum cleared") << sum << never << 1 << none << Outcome::ChecksumAndData;
+    QTest::newRow("checksum cleared, required") << sum << never << 1 << sum << Outcome::Refused;
+    QTest::newRow("checksum cleared, hash required") << sum << never << 1 << hash << Outcome::Refused;
+    // Both integrity flags: the checksum is read, as it always was.
+    QTest::newRow("hash set on checksum") << sum << never << 2 << none << Outcome::Data;
+    QTest::newRow("hash set on checksum, required") << sum << never << 2 << sum << Outcome::Data;
+    QTest::newRow("hash set on checksum, hash required") << sum << never << 2 << hash << Outcome::Refused;
+    QTest::newRow("checksum, hash required") << sum << never << -1 << hash << Outcome::Refused;
+
+    QTest::newRow("hash, intact, hash required") << hash << always << -1 << hash << Outcome::Data;
+    QTest::newRow("hash cleared") << hash << never << 2 << none << Outcome::HashAndData;
+    QTest::newRow("hash cleared, required") << hash << never << 2 << sum << Outcome::Refused;
+    QTest::newRow("checksum set on hash") << hash << always << 1 << none << Outcome::Refused;
+    // The documented limit: a cleared compression flag returns the body as
+    // stored, since the hash covers it and not the flags.
+    QTest::newRow("compressed cleared") << hash << always << 0 << hash << Outcome::CompressedData;
+
+    QTest::newRow("no integrity") << none << never << -1 << none << Outcome::Data;
+    QTest::newRow("no integrity, required") << none << never << -1 << sum << Outcome::Refused;
+    QTest::newRow("no integrity, compressed set") << none << never << 0 << none << Outcome::Refused;
+    QTest::newRow("no integrity, checksum set") << none << never << 1 << none << Outcome::Refused;
+    QTest::newRow("no integrity, hash set") << none << never << 2 << none << Outcome::Refused;
+
+    // Bits the format does not define are damage, whatever else is set.
+    for (int bit = 3; bit < 8; ++bit) {
+        QTest::addRow("undefined bit %d", bit) << sum << always << bit << none << Outcome::Refused;
+        QTest::addRow("undefined bit %d, no integrity", bit)
+            << none << never << bit << none << Outcome::Refused;
+    }
+}
+
+void tst_SimpleCrypt::flagBits()
+{
+    QFETCH(SimpleCrypt::IntegrityMode, mode);
+    QFETCH(SimpleCrypt::CompressionPolicy, policy);
+    QFETCH(int, flippedBit);
+    QFETCH(SimpleCrypt::IntegrityMode, required);
+    QFETCH(Outcome, outcome);
+
+    const QByteArray data = repetitive();
+    SimpleCrypt writer(s_key);
+    writer.setIntegrityMode(mode);
+    writer.setCompressionPolicy(policy);
+    QByteArray cypher = writer.encryptToByteArray(data);
+    if (flippedBit >= 0)
+        cypher[1] = char(cypher[1] ^ (1 << flippedBit));
+
+    SimpleCrypt reader(s_key);
+    reader.setRequiredIntegrity(required);
+    MessageCapture capture;
+    const QByteArray result = reader.decryptToByteArray(cypher);
+    QVERIFY(capture.messages().isEmpty()); // integrity failures are silent
+    QCOMPARE(reader.errorCode(),
+             outcome == Outcome::Refused ? SimpleCrypt::IntegrityError : SimpleCrypt::NoError);
+    switch (outcome) {
+    case Outcome::Data:
+        QCOMPARE(result, data);
+        break;
+    case Outcome::ChecksumAndData:
+        QCOMPARE(result, checksumBytes(data) + data);
+        break;
+    case Outcome::HashAndData:
+        QCOMPARE(result, QCryptographicHash::hash(data, QCryptographicHash::Sha1) + data);
+        break;
+    case Outcome::CompressedData:
+        QCOMPARE(result, qCompress(data, 9));
+        break;
+    case Outcome::Refused:
+        QVERIFY(result.isEmpty());
+        break;
+    }
 }
 
 void tst_SimpleCrypt::resultTooLargeForAByteArray()

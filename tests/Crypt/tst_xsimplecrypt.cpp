@@ -73,6 +73,7 @@ private slots:
     void getHeaderCutsTheBlock();
     void emptyInputAndMissingMasterKey();
     void damagedBlobs();
+    void headerFlagsAreThoseOfHeaders();
     void headerValuesThatCannotBeReadBackAreRefused();
     void headerReaderRunningOutOfMemory();
 };
@@ -373,6 +374,47 @@ void tst_XSimpleCrypt::damagedBlobs()
     QCOMPARE(reader.lastError(), int(XSimpleCrypt::VersionError));
     for (int size = 1; size < blob.size(); ++size)
         QVERIFY(reader.decryptToByteArray(blob.left(size)).isEmpty());
+}
+
+void tst_XSimpleCrypt::headerFlagsAreThoseOfHeaders()
+{
+    XSimpleCrypt writer(s_master);
+    writer.setKey(s_key);
+    writer.setIntegrityMode(SimpleCrypt::NoIntegrity);
+    const QByteArray blob = writer.encryptToByteArray(s_data, true);
+    const int flags = 9 + 8 + 1; // after "encrypted<HEADER>" and the version
+    QCOMPARE(int(blob.at(flags)), 0x05);
+    XSimpleCrypt reader(s_master);
+    QCOMPARE(reader.decryptToByteArray(blob), s_data);
+
+    // Any other flags: the header (and the key in it) cannot be read.
+    for (int bit = 0; bit < 8; ++bit) {
+        QByteArray damaged = blob;
+        damaged[flags] = char(damaged[flags] ^ (1 << bit));
+        XSimpleCrypt fresh(s_master);
+        QVariantMap header{{QStringLiteral("stale"), 1}};
+        QVERIFY(fresh.decryptToByteArray(damaged, &header).isEmpty());
+        QVERIFY2(header.isEmpty(), qPrintable(QString::number(bit)));
+        QCOMPARE(fresh.lastError(), int(XSimpleCrypt::NoKeyError));
+    }
+    // Also a well-formed header cyphertext made uncompressed.
+    const int start = blob.indexOf("<HEADER>") + 8;
+    const QByteArray block = blob.mid(start, blob.indexOf("</HEADER>") - start);
+    SimpleCrypt headerCypher(s_master);
+    headerCypher.setCompressionPolicy(SimpleCrypt::CompressNever);
+    headerCypher.setIntegrityMode(SimpleCrypt::HashIntegrity);
+    const QByteArray uncompressed =
+        headerCypher.encryptToByteArray(SimpleCrypt(s_master).decryptToByteArray(block));
+    QCOMPARE(int(uncompressed.at(1)), 0x04);
+    QByteArray forged = blob;
+    forged.replace(block, uncompressed);
+    XSimpleCrypt fresh(s_master);
+    QVERIFY(fresh.getHeader(forged, false).isEmpty());
+
+    // The data part without integrity value, for a reader that demands one.
+    reader.setRequiredIntegrity(SimpleCrypt::ChecksumIntegrity);
+    QVERIFY(reader.decryptToByteArray(blob).isEmpty());
+    QCOMPARE(reader.lastErrorString(), QStringLiteral("Integrity failed"));
 }
 
 void tst_XSimpleCrypt::headerValuesThatCannotBeReadBackAreRefused()

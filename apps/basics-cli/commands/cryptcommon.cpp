@@ -19,6 +19,7 @@ const QString s_format = QStringLiteral("format");
 const QString s_compress = QStringLiteral("compress");
 const QString s_integrity = QStringLiteral("integrity");
 const QString s_noRandomByte = QStringLiteral("no-random-byte");
+const QString s_requireIntegrity = QStringLiteral("require-integrity");
 const QString s_masterKey = QStringLiteral("master-key");
 const QString s_masterPassphrase = QStringLiteral("master-passphrase");
 
@@ -55,6 +56,18 @@ void addCypherOptions(QCommandLineParser &parser)
     parser.addOption({s_integrity, QStringLiteral("checksum, hash or none."),
                       QStringLiteral("MODE"), QStringLiteral("checksum")});
     parser.addOption({s_noRandomByte, QStringLiteral("First payload byte 0 instead of random.")});
+}
+
+void addRequireIntegrityOption(QCommandLineParser &parser)
+{
+    parser.addOption({s_requireIntegrity,
+                      QStringLiteral("Refuse a cyphertext without checksum or hash.")});
+}
+
+void applyRequireIntegrityOption(const QCommandLineParser &parser, SimpleCrypt *crypt)
+{
+    if (parser.isSet(s_requireIntegrity))
+        crypt->setRequiredIntegrity(SimpleCrypt::ChecksumIntegrity);
 }
 
 void addMasterKeyOptions(QCommandLineParser &parser)

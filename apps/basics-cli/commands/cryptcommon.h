@@ -21,6 +21,10 @@ void addInputOutputOptions(QCommandLineParser &parser, Format defaultFormat);
 /// --compress if-smaller|always|never, --integrity checksum|hash|none,
 /// --no-random-byte.
 void addCypherOptions(QCommandLineParser &parser);
+/// --require-integrity (decryption only).
+void addRequireIntegrityOption(QCommandLineParser &parser);
+/// With --require-integrity, refuse cyphertexts without checksum or hash.
+void applyRequireIntegrityOption(const QCommandLineParser &parser, SimpleCrypt *crypt);
 /// --master-key HEX, --master-passphrase TEXT.
 void addMasterKeyOptions(QCommandLineParser &parser);
 /// --key HEX, --passphrase TEXT (the latter only with a master key).

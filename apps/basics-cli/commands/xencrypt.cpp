@@ -96,12 +96,14 @@ int runXDecrypt(const QStringList &arguments)
     QCommandLineParser parser;
     cryptcli::addMasterKeyOptions(parser);
     cryptcli::addDataKeyOptions(parser, true);
+    cryptcli::addRequireIntegrityOption(parser);
     cryptcli::addInputOutputOptions(parser, cryptcli::Format::Raw);
     int exitCode = cli::Success;
     XSimpleCrypt crypt(0);
     if (!cryptcli::parse(parser, s_xdecrypt, arguments, &exitCode)
         || !setUpKeys(parser, s_xdecrypt, true, &crypt, &exitCode))
         return exitCode;
+    cryptcli::applyRequireIntegrityOption(parser, &crypt);
 
     QString error;
     QByteArray blob;
@@ -162,7 +164,8 @@ BASICS_CLI_COMMAND(xencrypt,
                    "Encrypt bytes to an XSimpleCrypt blob with an encrypted header", runXEncrypt)
 BASICS_CLI_COMMAND(xdecrypt,
                    "xdecrypt (--master-key HEX | --master-passphrase TEXT) [--key HEX | "
-                   "--passphrase TEXT] [--format raw|text] [--in FILE] [--out FILE]",
+                   "--passphrase TEXT] [--require-integrity] [--format raw|text] [--in FILE] "
+                   "[--out FILE]",
                    "Decrypt an XSimpleCrypt blob (the header's key is used if present)", runXDecrypt)
 BASICS_CLI_COMMAND(xheader,
                    "xheader (--master-key HEX | --master-passphrase TEXT) [--format raw|text] "

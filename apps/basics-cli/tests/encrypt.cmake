@@ -50,6 +50,15 @@ expect_match("${err}" "not Base64" "bad text")
 run(1 decrypt --key ${key} --in ${WORK}/missing.txt)
 expect_match("${err}" "cannot read" "missing input")
 
+# --require-integrity refuses a cyphertext without checksum or hash.
+run(0 encrypt --key ${key} --integrity none --in ${plain} --out ${WORK}/bare.txt)
+run(1 decrypt --key ${key} --require-integrity --in ${WORK}/bare.txt)
+expect_match("${err}" "^basics-cli decrypt: Integrity failed\n$" "integrity required")
+expect_equal("${out}" "" "integrity required prints nothing")
+run(0 decrypt --key ${key} --in ${WORK}/bare.txt)
+run(0 decrypt --key ${key} --require-integrity --in ${WORK}/cypher.txt)
+expect_equal("${out}" "${original}" "integrity present")
+
 # Usage errors.
 run(2 encrypt --in ${plain})
 expect_match("${err}" "--key is required" "no key")
