@@ -2,6 +2,7 @@
 
 #include "Crypt/boundeduncompress_p.h"
 #include "Crypt/cryptkernels_p.h"
+#include "Crypt/outofmemory_p.h"
 #include "Output/linestream.h"
 
 #include <QCryptographicHash>
@@ -94,7 +95,7 @@ quint64 SimpleCrypt::keyStream() const
     return key;
 }
 
-QByteArray SimpleCrypt::encryptToByteArray(QByteArray plaintext)
+QByteArray SimpleCrypt::encryptBytes(const QByteArray &plaintext)
 {
     if (m_keyParts.isEmpty()) {
         warn("No key set.");
@@ -151,22 +152,7 @@ QByteArray SimpleCrypt::encryptToByteArray(QByteArray plaintext)
     return result;
 }
 
-QByteArray SimpleCrypt::encryptToByteArray(const QString &plaintext)
-{
-    return encryptToByteArray(plaintext.toUtf8());
-}
-
-QString SimpleCrypt::encryptToString(const QString &plaintext)
-{
-    return QString::fromLatin1(encryptToByteArray(plaintext.toUtf8()).toBase64());
-}
-
-QString SimpleCrypt::encryptToString(QByteArray plaintext)
-{
-    return QString::fromLatin1(encryptToByteArray(plaintext).toBase64());
-}
-
-QByteArray SimpleCrypt::decryptToByteArray(QByteArray cypher)
+QByteArray SimpleCrypt::decryptBytes(const QByteArray &cypher)
 {
     if (m_keyParts.isEmpty()) {
         warn("No key set.");
@@ -235,17 +221,66 @@ QByteArray SimpleCrypt::decryptToByteArray(QByteArray cypher)
     return body;
 }
 
+// Every public operation runs its work through unlessOutOfMemory: running
+// out of memory (a large plaintext under a memory limit) fails the call with
+// IntegrityError, the code of a cyphertext that cannot be made or read.
+
+void SimpleCrypt::failForLackOfMemory()
+{
+    m_lastError = IntegrityError;
+}
+
+QByteArray SimpleCrypt::encryptToByteArray(QByteArray plaintext)
+{
+    return CryptKernels::unlessOutOfMemory([&] { return encryptBytes(plaintext); },
+                                           [this] { failForLackOfMemory(); });
+}
+
+QByteArray SimpleCrypt::encryptToByteArray(const QString &plaintext)
+{
+    return CryptKernels::unlessOutOfMemory([&] { return encryptBytes(plaintext.toUtf8()); },
+                                           [this] { failForLackOfMemory(); });
+}
+
+QString SimpleCrypt::encryptToString(const QString &plaintext)
+{
+    return CryptKernels::unlessOutOfMemory(
+        [&] { return QString::fromLatin1(encryptBytes(plaintext.toUtf8()).toBase64()); },
+        [this] { failForLackOfMemory(); });
+}
+
+QString SimpleCrypt::encryptToString(QByteArray plaintext)
+{
+    return CryptKernels::unlessOutOfMemory(
+        [&] { return QString::fromLatin1(encryptBytes(plaintext).toBase64()); },
+        [this] { failForLackOfMemory(); });
+}
+
+QByteArray SimpleCrypt::decryptToByteArray(QByteArray cypher)
+{
+    return CryptKernels::unlessOutOfMemory([&] { return decryptBytes(cypher); },
+                                           [this] { failForLackOfMemory(); });
+}
+
 QByteArray SimpleCrypt::decryptToByteArray(const QString &cyphertext)
 {
-    return decryptToByteArray(QByteArray::fromBase64(cyphertext.toLatin1()));
+    return CryptKernels::unlessOutOfMemory(
+        [&] { return decryptBytes(QByteArray::fromBase64(cyphertext.toLatin1())); },
+        [this] { failForLackOfMemory(); });
 }
 
 QString SimpleCrypt::decryptToString(const QString &cyphertext)
 {
-    return QString::fromUtf8(decryptToByteArray(QByteArray::fromBase64(cyphertext.toLatin1())));
+    return CryptKernels::unlessOutOfMemory(
+        [&] {
+            return QString::fromUtf8(decryptBytes(QByteArray::fromBase64(cyphertext.toLatin1())));
+        },
+        [this] { failForLackOfMemory(); });
 }
 
 QString SimpleCrypt::decryptToString(QByteArray cypher)
 {
-    return QString::fromUtf8(decryptToByteArray(cypher));
+    return CryptKernels::unlessOutOfMemory(
+        [&] { return QString::fromUtf8(decryptBytes(cypher)); },
+        [this] { failForLackOfMemory(); });
 }

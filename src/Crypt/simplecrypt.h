@@ -26,7 +26,9 @@
 // Errors: every operation sets errorCode() (see Error) and returns an empty
 // result on failure, except that a cyphertext shorter than 3 bytes returns
 // an empty result and leaves the last error as it was. A plaintext too large
-// for the cyphertext to fit a QByteArray (about 2 GiB) gives IntegrityError. "No key set." and
+// for the cyphertext to fit a QByteArray (about 2 GiB), and running out of
+// memory in any operation, give IntegrityError; no exception leaves these
+// functions. "No key set." and
 // "Invalid version or not a cyphertext." are also written as warnings
 // (QtWarningMsg) through the toolkit's message output.
 //
@@ -134,6 +136,10 @@ public:
     QString decryptToString(QByteArray cypher);
 
 private:
+    /// Sets IntegrityError after an allocation failure.
+    void failForLackOfMemory();
+    QByteArray encryptBytes(const QByteArray &plaintext);
+    QByteArray decryptBytes(const QByteArray &cypher);
     /// The key bytes as one little-endian word.
     quint64 keyStream() const;
 

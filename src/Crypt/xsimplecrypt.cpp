@@ -1,6 +1,7 @@
 #include "Crypt/xsimplecrypt.h"
 
 #include "Crypt/headerstream_p.h"
+#include "Crypt/outofmemory_p.h"
 #include "Output/linestream.h"
 
 #include <QCryptographicHash>
@@ -76,7 +77,7 @@ quint64 XSimpleCrypt::generateMasterKeyFromPassphrase(const QString &passphrase)
     return firstEightBytes(hash.result());
 }
 
-QByteArray XSimpleCrypt::encryptToByteArray(QByteArray plaintext, bool storeKey)
+QByteArray XSimpleCrypt::encryptBlob(const QByteArray &plaintext, bool storeKey)
 {
     if (plaintext.isEmpty()) {
         m_error = NoDataError;
@@ -130,7 +131,7 @@ QByteArray XSimpleCrypt::encryptToByteArray(QByteArray plaintext, bool storeKey)
     return result;
 }
 
-QVariantMap XSimpleCrypt::getHeader(QByteArray &data, bool remove)
+QVariantMap XSimpleCrypt::readHeader(QByteArray &data, bool remove)
 {
     if (data.isEmpty())
         return QVariantMap();
@@ -154,7 +155,7 @@ QVariantMap XSimpleCrypt::getHeader(QByteArray &data, bool remove)
     return header;
 }
 
-QByteArray XSimpleCrypt::decryptToByteArray(QByteArray cypher, QVariantMap *header)
+QByteArray XSimpleCrypt::decryptBlob(QByteArray cypher, QVariantMap *header)
 {
     if (cypher.isEmpty()) {
         m_error = NoDataError;
@@ -167,7 +168,7 @@ QByteArray XSimpleCrypt::decryptToByteArray(QByteArray cypher, QVariantMap *head
     if (cypher.startsWith(m_identifier))
         cypher.remove(0, s_identifierSize);
 
-    const QVariantMap map = getHeader(cypher, true);
+    const QVariantMap map = readHeader(cypher, true);
     if (header)
         *header = map;
     const auto storedKey = map.constFind(s_keyEntry);
@@ -183,6 +184,26 @@ QByteArray XSimpleCrypt::decryptToByteArray(QByteArray cypher, QVariantMap *head
     const QByteArray plaintext = SimpleCrypt::decryptToByteArray(cypher);
     m_error = SimpleCrypt::errorCode();
     return m_error == NoError ? plaintext : QByteArray();
+}
+
+// Running out of memory (a large plaintext under a memory limit) fails the
+// call with IntegrityError instead of throwing out of the library.
+
+QByteArray XSimpleCrypt::encryptToByteArray(QByteArray plaintext, bool storeKey)
+{
+    return CryptKernels::unlessOutOfMemory([&] { return encryptBlob(plaintext, storeKey); },
+                                           [this] { m_error = IntegrityError; });
+}
+
+QByteArray XSimpleCrypt::decryptToByteArray(QByteArray cypher, QVariantMap *header)
+{
+    return CryptKernels::unlessOutOfMemory([&] { return decryptBlob(cypher, header); },
+                                           [this] { m_error = IntegrityError; });
+}
+
+QVariantMap XSimpleCrypt::getHeader(QByteArray &data, bool remove)
+{
+    return CryptKernels::unlessOutOfMemory([&] { return readHeader(data, remove); }, [] {});
 }
 
 QString XSimpleCrypt::errorString(int code)

@@ -44,6 +44,9 @@
 // object's header unchanged. Reading a blob treats such values as an
 // unreadable header block.
 //
+// Running out of memory gives IntegrityError (getHeader(): an empty map); no
+// exception leaves the class.
+//
 // Only encryptToByteArray() and decryptToByteArray() make and read blobs and
 // set lastError(). The encryptToString() and decryptToString() inherited
 // from SimpleCrypt work on plain SimpleCrypt cyphertexts of the data key
@@ -124,6 +127,10 @@ public:
     static const char m_identifier[10]; ///< "encrypted", written without the zero
 
 private:
+    QByteArray encryptBlob(const QByteArray &plaintext, bool storeKey);
+    QByteArray decryptBlob(QByteArray cypher, QVariantMap *header);
+    QVariantMap readHeader(QByteArray &data, bool remove);
+
     quint64 m_masterKey = 0;
     QVariantMap m_header;
     bool m_prependIdentifier = true;

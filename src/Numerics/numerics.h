@@ -52,6 +52,9 @@
 /// \a iterations receives the number of iterations run, or -1 after the
 /// limit of 1000 ("Too many iterations in routine POWELL" is printed; point
 /// and value hold the last iterate). \a value receives func(point).
+/// The working memory, 6 n doubles, is taken before anything is evaluated;
+/// if it cannot be had, "Not enough memory in routine POWELL" is printed,
+/// \a iterations becomes -1 and point and value are left as they were.
 /// \a progress, if not null, gets the current point after every iteration
 /// except the last. \a iterations and \a value may be null.
 BASICSDLL_EXPORT void powell(double *point, double **directions, int n, double ftol,

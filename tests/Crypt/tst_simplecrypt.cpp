@@ -4,6 +4,7 @@
 
 #include <Crypt/simplecrypt.h>
 
+#include "testsupport/memorylimit.h"
 #include "testsupport/messagecapture.h"
 #include "testsupport/randombytes.h"
 
@@ -82,6 +83,7 @@ private slots:
     void flagBits_data();
     void flagBits();
     void resultTooLargeForAByteArray();
+    void runningOutOfMemory();
 };
 
 void tst_SimpleCrypt::defaultsAndKeys()
@@ -512,6 +514,26 @@ void tst_SimpleCrypt::resultTooLargeForAByteArray()
     QCOMPARE(crypt.errorCode(), SimpleCrypt::NoError);
     QVERIFY(crypt.encryptToByteArray(plaintext).isEmpty());
     QCOMPARE(crypt.errorCode(), SimpleCrypt::IntegrityError);
+}
+
+void tst_SimpleCrypt::runningOutOfMemory()
+{
+    // 96 MB of plaintext with 64 MB to spare: the cyphertext cannot be made.
+    // An allocation failure used to throw std::bad_alloc out of the library.
+    if (!MemoryLimit::supported())
+        QSKIP("a sanitizer build cannot run under an address-space limit");
+    const QByteArray plaintext(96 << 20, 'r');
+    QCOMPARE(MemoryLimit::run(64 << 20,
+                              [&] {
+                                  SimpleCrypt crypt = plainCypher();
+                                  const bool bytes = crypt.encryptToByteArray(plaintext).isEmpty()
+                                                     && crypt.errorCode() == SimpleCrypt::IntegrityError;
+                                  crypt.encryptToByteArray(QByteArray("small"));
+                                  const bool text = crypt.encryptToString(plaintext).isEmpty()
+                                                    && crypt.errorCode() == SimpleCrypt::IntegrityError;
+                                  return bytes && text;
+                              }),
+             MemoryLimit::Passed);
 }
 
 QTEST_GUILESS_MAIN(tst_SimpleCrypt)

@@ -3,6 +3,7 @@
 
 #include <Crypt/xsimplecrypt.h>
 
+#include "testsupport/memorylimit.h"
 #include "testsupport/messagecapture.h"
 
 #include <QDataStream>
@@ -76,6 +77,7 @@ private slots:
     void headerFlagsAreThoseOfHeaders();
     void headerValuesThatCannotBeReadBackAreRefused();
     void headerReaderRunningOutOfMemory();
+    void blobsTooLargeForTheMemory();
 };
 
 void tst_XSimpleCrypt::defaultsConstantsAndErrorTexts()
@@ -503,6 +505,23 @@ void tst_XSimpleCrypt::headerReaderRunningOutOfMemory()
     QCOMPARE(reader.decryptToByteArray(blob, &header), s_data);
     QVERIFY(header.isEmpty());
     QCOMPARE(reader.lastError(), 0);
+}
+
+void tst_XSimpleCrypt::blobsTooLargeForTheMemory()
+{
+    if (!MemoryLimit::supported())
+        QSKIP("a sanitizer build cannot run under an address-space limit");
+    const QByteArray plaintext(96 << 20, 'r');
+    QCOMPARE(MemoryLimit::run(64 << 20,
+                              [&] {
+                                  XSimpleCrypt crypt(s_master);
+                                  crypt.setKey(s_key);
+                                  crypt.setCompressionPolicy(SimpleCrypt::CompressNever);
+                                  return crypt.encryptToByteArray(plaintext, true).isEmpty()
+                                         && crypt.lastError() == XSimpleCrypt::IntegrityError
+                                         && crypt.header().isEmpty();
+                              }),
+             MemoryLimit::Passed);
 }
 
 QTEST_GUILESS_MAIN(tst_XSimpleCrypt)

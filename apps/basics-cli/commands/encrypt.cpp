@@ -46,6 +46,9 @@ int runEncrypt(const QStringList &arguments)
         cryptcli::QuietWarnings quiet;
         cypher = crypt.encryptToByteArray(plaintext);
     }
+    // With a key, encryption fails only when the cyphertext cannot be made.
+    if (crypt.errorCode() == SimpleCrypt::IntegrityError)
+        return cli::failure(s_encrypt, cryptcli::tooLargeToEncrypt());
     if (crypt.errorCode() != SimpleCrypt::NoError || cypher.isEmpty())
         return cli::failure(s_encrypt, XSimpleCrypt::errorString(crypt.errorCode()));
     if (!cryptcli::writeOutput(parser, true, cypher, &error))

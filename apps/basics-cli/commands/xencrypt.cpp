@@ -84,6 +84,10 @@ int runXEncrypt(const QStringList &arguments)
         cryptcli::QuietWarnings quiet;
         blob = crypt.encryptToByteArray(plaintext, parser.isSet(QStringLiteral("store-key")));
     }
+    // Header entries from the command line are texts, which are always
+    // stored: IntegrityError means the blob cannot be made.
+    if (crypt.lastError() == XSimpleCrypt::IntegrityError)
+        return cli::failure(s_xencrypt, cryptcli::tooLargeToEncrypt());
     if (crypt.lastError() != XSimpleCrypt::NoError)
         return cli::failure(s_xencrypt, crypt.lastErrorString());
     if (!cryptcli::writeOutput(parser, true, blob, &error))
