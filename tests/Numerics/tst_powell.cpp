@@ -453,16 +453,13 @@ void tst_Powell::workingMemoryThatCannotBeHad()
     if (!MemoryLimit::supported())
         QSKIP("a sanitizer build cannot run under an address-space limit");
     s_f = rosenbrock;
-    QCOMPARE(MemoryLimit::run(256 << 20,
-                              [] {
-                                  Directions directions(2);
-                                  double point[2] = {-1.2, 1.0};
-                                  const Run run = runPowell(point, 1 << 26, 1e-8, directions);
-                                  return run.iterations == -1 && s_evaluations == 0
-                                         && point[0] == -1.2
-                                         && run.printed
-                                                == "\nERROR: Not enough memory in routine POWELL";
-                              }),
+    QCOMPARE(MemoryLimit::run(256 << 20, [] {
+                 Directions directions(2);
+                 double point[2] = {-1.2, 1.0};
+                 const Run run = runPowell(point, 1 << 26, 1e-8, directions);
+                 return run.iterations == -1 && s_evaluations == 0 && point[0] == -1.2
+                        && run.printed == "\nERROR: Not enough memory in routine POWELL";
+             }),
              MemoryLimit::Passed);
 }
 

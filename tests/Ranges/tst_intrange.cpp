@@ -84,12 +84,11 @@ void tst_IntRange::listsTooLargeAreEmpty()
     // a million values still fit.
     if (!MemoryLimit::supported())
         QSKIP("a sanitizer build cannot run under an address-space limit");
-    QCOMPARE(MemoryLimit::run(256 << 20,
-                              [] {
-                                  const QList<int> many = IntRange(0, 1000000).toList();
-                                  return many.size() == 1000000 && many.last() == 999999
-                                         && IntRange(-50000000, 50000000).toList().isEmpty();
-                              }),
+    QCOMPARE(MemoryLimit::run(256 << 20, [] {
+                 const QList<int> many = IntRange(0, 1000000).toList();
+                 return many.size() == 1000000 && many.last() == 999999
+                        && IntRange(-50000000, 50000000).toList().isEmpty();
+             }),
              MemoryLimit::Passed);
 }
 
