@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -78,7 +79,14 @@ int dispatch(QStringList arguments)
     if (!arguments.isEmpty()
         && (arguments.first() == QLatin1String("--help") || arguments.first() == QLatin1String("-h")))
         return printCommandHelp(*command);
-    return command->run(arguments);
+    try {
+        return command->run(arguments);
+    } catch (const std::bad_alloc &) {
+        // A large input under a memory limit: one line, like every failure,
+        // instead of the runtime's abort. Nothing has been written: commands
+        // write their output only once it is complete.
+        return cli::failure(command->name, QStringLiteral("not enough memory"));
+    }
 }
 
 // The toolkit's own warnings (image decoders, the platform plugin) would add

@@ -1,6 +1,8 @@
 // RangeList::addRange against boost::icl::interval_set<double>, a
-// tree-based interval set, on 10000 random closed ranges added to an empty
-// set; and, for scale, against the plain sort-and-sweep merge on 2000.
+// tree-based interval set, on 10000 closed ranges added to an empty set, in
+// two data sets: random doubles, and ends on an integer grid (shared ends,
+// as pixel or line ranges have). For scale, the plain sort-and-sweep merge
+// on 2000 random ranges.
 
 #include <Ranges/rangelist.h>
 
@@ -12,6 +14,7 @@
 #include <benchmark/benchmark.h>
 #include <boost/icl/interval_set.hpp>
 
+#include <cstdint>
 #include <random>
 #include <vector>
 
@@ -33,11 +36,31 @@ std::vector<Range> randomRanges(int count)
     return ranges;
 }
 
-const std::vector<Range> &ranges(int count)
+// Integer ends: lower uniform in [0, 100000), width 1 to 50. Every few
+// additions shares an end with a stored range, and touching ranges stay
+// apart until a later sort reorders their ends.
+std::vector<Range> gridRanges(int count)
+{
+    std::mt19937_64 engine(20240602);
+    std::uniform_int_distribution<int> lower(0, 99999);
+    std::uniform_int_distribution<int> width(1, 50);
+    std::vector<Range> ranges;
+    ranges.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i) {
+        const double start = lower(engine);
+        ranges.push_back(Range{start, start + width(engine)});
+    }
+    return ranges;
+}
+
+enum DataSet { Random10000, Random2000, Grid10000 };
+
+const std::vector<Range> &ranges(int dataSet)
 {
     static const std::vector<Range> large = randomRanges(10000);
     static const std::vector<Range> small = randomRanges(2000);
-    return count == 10000 ? large : small;
+    static const std::vector<Range> grid = gridRanges(10000);
+    return dataSet == Random10000 ? large : dataSet == Random2000 ? small : grid;
 }
 
 void BM_RangeList(benchmark::State &state)
@@ -49,9 +72,14 @@ void BM_RangeList(benchmark::State &state)
             list.addRange(range);
         benchmark::DoNotOptimize(list.ranges().size());
     }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.SetItemsProcessed(state.iterations() * std::int64_t(input.size()));
 }
-BENCHMARK(BM_RangeList)->Arg(10000)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RangeList)
+    ->ArgName("data")
+    ->Arg(Random10000)
+    ->Arg(Random2000)
+    ->Arg(Grid10000)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_IclIntervalSet(benchmark::State &state)
 {
@@ -63,9 +91,13 @@ void BM_IclIntervalSet(benchmark::State &state)
             set.insert(Interval::closed(range.lower, range.upper));
         benchmark::DoNotOptimize(set.iterative_size());
     }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.SetItemsProcessed(state.iterations() * std::int64_t(input.size()));
 }
-BENCHMARK(BM_IclIntervalSet)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IclIntervalSet)
+    ->ArgName("data")
+    ->Arg(Random10000)
+    ->Arg(Grid10000)
+    ->Unit(benchmark::kMillisecond);
 
 // Every addition re-sorts all ends and sweeps them.
 struct End
@@ -103,9 +135,9 @@ void BM_PlainSweep(benchmark::State &state)
         }
         benchmark::DoNotOptimize(list.size());
     }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.SetItemsProcessed(state.iterations() * std::int64_t(input.size()));
 }
-BENCHMARK(BM_PlainSweep)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainSweep)->ArgName("data")->Arg(Random2000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -113,8 +145,10 @@ int main(int argc, char **argv)
 {
     return benchsupport::runWithRatios(
         argc, argv,
-        {{"RangeList vs icl::interval_set, 10000 additions", "BM_RangeList/10000",
-          "BM_IclIntervalSet/10000", 1.0 / 3.0},
-         {"RangeList vs plain sort-and-sweep, 2000 additions", "BM_RangeList/2000",
-          "BM_PlainSweep/2000", 10.0}});
+        {{"RangeList vs icl::interval_set, 10000 random additions", "BM_RangeList/data:0",
+          "BM_IclIntervalSet/data:0", 1.0 / 3.0},
+         {"RangeList vs icl::interval_set, 10000 additions on an integer grid",
+          "BM_RangeList/data:2", "BM_IclIntervalSet/data:2", 1.0 / 3.0},
+         {"RangeList vs plain sort-and-sweep, 2000 random additions", "BM_RangeList/data:1",
+          "BM_PlainSweep/data:1", 10.0}});
 }

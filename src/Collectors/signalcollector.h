@@ -37,6 +37,11 @@
 // triggered has default arguments, so receivers may connect to
 // "triggered(QVariant,int)", "triggered(QVariant)" or "triggered()".
 //
+// Memory: like a vector that keeps its capacity, a collector keeps the
+// elements of its last flushed list (emptied, so no value outlives the
+// flush) for the next bracket, unless a receiver kept that list; reset()
+// releases them.
+//
 // A collector is used on one thread at a time. s_instanceCounter counts the
 // live collectors and changes atomically, so collectors may be created and
 // destroyed on any thread.
@@ -85,7 +90,7 @@ public:
     /// Highest remembered level; lowestLevel when nothing is remembered.
     int maxLevel() const { return m_maxLevel; }
     /// Remembered values, consecutive duplicates stored once.
-    const QVariantList &values() const { return m_values; }
+    QVariantList values() const;
 
     /// Number of live collectors.
     static int s_instanceCounter;
@@ -107,11 +112,19 @@ protected:
     void disconnectNotify(const QMetaMethod &signal) override;
 
 private:
+    void remember(const QVariant &value);
+    void releaseValues();
+
     int m_triggerCount = 0;
     int m_depth = 0;
     Mode m_mode = Collect;
     int m_maxLevel = lowestLevel;
+    // The first m_valueCount elements are the remembered values; the rest
+    // are empty variants kept from the last flush, so that collecting the
+    // next bracket reuses the list's elements instead of allocating one per
+    // value (a QVariantList allocates every element on its own).
     QVariantList m_values;
+    int m_valueCount = 0;
     // Connections to changed(), at least: trigger() skips emitting it when
     // there are none.
     std::atomic<int> m_changedListeners{0};

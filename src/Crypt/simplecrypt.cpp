@@ -2,6 +2,7 @@
 
 #include "Crypt/boundeduncompress_p.h"
 #include "Crypt/cryptkernels_p.h"
+#include "Crypt/outofmemory_p.h"
 #include "Output/linestream.h"
 
 #include <QCryptographicHash>
@@ -19,6 +20,7 @@ enum Flag : uchar {
     ChecksumFlag = 0x02,
     HashFlag = 0x04,
 };
+constexpr uchar s_definedFlags = CompressedFlag | ChecksumFlag | HashFlag;
 
 constexpr int s_checksumSize = 2;
 constexpr int s_hashSize = 20;
@@ -34,6 +36,20 @@ void seedRandomGenerator()
 void warn(const char *text)
 {
     Output::LineStream(QtWarningMsg) << text;
+}
+
+// Whether a cyphertext with these flags carries the integrity the caller
+// demands. The checksum is what gets checked when both flags are set.
+bool carriesIntegrity(uchar flags, SimpleCrypt::IntegrityMode required)
+{
+    switch (required) {
+    case SimpleCrypt::ChecksumIntegrity:
+        return (flags & (ChecksumFlag | HashFlag)) != 0;
+    case SimpleCrypt::HashIntegrity:
+        return (flags & (ChecksumFlag | HashFlag)) == HashFlag;
+    default:
+        return true;
+    }
 }
 
 const uchar *bytesOf(const QByteArray &array)
@@ -79,7 +95,7 @@ quint64 SimpleCrypt::keyStream() const
     return key;
 }
 
-QByteArray SimpleCrypt::encryptToByteArray(QByteArray plaintext)
+QByteArray SimpleCrypt::encryptBytes(const QByteArray &plaintext)
 {
     if (m_keyParts.isEmpty()) {
         warn("No key set.");
@@ -136,22 +152,7 @@ QByteArray SimpleCrypt::encryptToByteArray(QByteArray plaintext)
     return result;
 }
 
-QByteArray SimpleCrypt::encryptToByteArray(const QString &plaintext)
-{
-    return encryptToByteArray(plaintext.toUtf8());
-}
-
-QString SimpleCrypt::encryptToString(const QString &plaintext)
-{
-    return QString::fromLatin1(encryptToByteArray(plaintext.toUtf8()).toBase64());
-}
-
-QString SimpleCrypt::encryptToString(QByteArray plaintext)
-{
-    return QString::fromLatin1(encryptToByteArray(plaintext).toBase64());
-}
-
-QByteArray SimpleCrypt::decryptToByteArray(QByteArray cypher)
+QByteArray SimpleCrypt::decryptBytes(const QByteArray &cypher)
 {
     if (m_keyParts.isEmpty()) {
         warn("No key set.");
@@ -168,6 +169,13 @@ QByteArray SimpleCrypt::decryptToByteArray(QByteArray cypher)
     }
 
     const uchar flags = in[1];
+    // Bits the format does not define mean damage, as does a missing
+    // integrity value the caller insists on (the flags are not covered by
+    // the integrity value, so one flipped bit can switch the check off).
+    if ((flags & ~s_definedFlags) != 0 || !carriesIntegrity(flags, m_requiredIntegrity)) {
+        m_lastError = IntegrityError;
+        return QByteArray();
+    }
     const uchar *payload = in + 2;
     const int payloadSize = cypher.size() - 2;
     // The checksum wins when both integrity flags are set.
@@ -213,17 +221,66 @@ QByteArray SimpleCrypt::decryptToByteArray(QByteArray cypher)
     return body;
 }
 
+// Every public operation runs its work through unlessOutOfMemory: running
+// out of memory (a large plaintext under a memory limit) fails the call with
+// IntegrityError, the code of a cyphertext that cannot be made or read.
+
+void SimpleCrypt::failForLackOfMemory()
+{
+    m_lastError = IntegrityError;
+}
+
+QByteArray SimpleCrypt::encryptToByteArray(QByteArray plaintext)
+{
+    return CryptKernels::unlessOutOfMemory([&] { return encryptBytes(plaintext); },
+                                           [this] { failForLackOfMemory(); });
+}
+
+QByteArray SimpleCrypt::encryptToByteArray(const QString &plaintext)
+{
+    return CryptKernels::unlessOutOfMemory([&] { return encryptBytes(plaintext.toUtf8()); },
+                                           [this] { failForLackOfMemory(); });
+}
+
+QString SimpleCrypt::encryptToString(const QString &plaintext)
+{
+    return CryptKernels::unlessOutOfMemory(
+        [&] { return QString::fromLatin1(encryptBytes(plaintext.toUtf8()).toBase64()); },
+        [this] { failForLackOfMemory(); });
+}
+
+QString SimpleCrypt::encryptToString(QByteArray plaintext)
+{
+    return CryptKernels::unlessOutOfMemory(
+        [&] { return QString::fromLatin1(encryptBytes(plaintext).toBase64()); },
+        [this] { failForLackOfMemory(); });
+}
+
+QByteArray SimpleCrypt::decryptToByteArray(QByteArray cypher)
+{
+    return CryptKernels::unlessOutOfMemory([&] { return decryptBytes(cypher); },
+                                           [this] { failForLackOfMemory(); });
+}
+
 QByteArray SimpleCrypt::decryptToByteArray(const QString &cyphertext)
 {
-    return decryptToByteArray(QByteArray::fromBase64(cyphertext.toLatin1()));
+    return CryptKernels::unlessOutOfMemory(
+        [&] { return decryptBytes(QByteArray::fromBase64(cyphertext.toLatin1())); },
+        [this] { failForLackOfMemory(); });
 }
 
 QString SimpleCrypt::decryptToString(const QString &cyphertext)
 {
-    return QString::fromUtf8(decryptToByteArray(QByteArray::fromBase64(cyphertext.toLatin1())));
+    return CryptKernels::unlessOutOfMemory(
+        [&] {
+            return QString::fromUtf8(decryptBytes(QByteArray::fromBase64(cyphertext.toLatin1())));
+        },
+        [this] { failForLackOfMemory(); });
 }
 
 QString SimpleCrypt::decryptToString(QByteArray cypher)
 {
-    return QString::fromUtf8(decryptToByteArray(cypher));
+    return CryptKernels::unlessOutOfMemory(
+        [&] { return QString::fromUtf8(decryptBytes(cypher)); },
+        [this] { failForLackOfMemory(); });
 }

@@ -26,7 +26,9 @@
 // Errors: every operation sets errorCode() (see Error) and returns an empty
 // result on failure, except that a cyphertext shorter than 3 bytes returns
 // an empty result and leaves the last error as it was. A plaintext too large
-// for the cyphertext to fit a QByteArray (about 2 GiB) gives IntegrityError. "No key set." and
+// for the cyphertext to fit a QByteArray (about 2 GiB), and running out of
+// memory in any operation, give IntegrityError; no exception leaves these
+// functions. "No key set." and
 // "Invalid version or not a cyphertext." are also written as warnings
 // (QtWarningMsg) through the toolkit's message output.
 //
@@ -37,6 +39,17 @@
 // Decompression never allocates more than the compressed body can expand
 // to, whatever length its first four bytes claim; a body that does not
 // inflate completely counts as an integrity failure.
+//
+// Flags: a flags byte with bits the format does not define (8 and up) is
+// corrupt (IntegrityError). The flags byte itself is not covered by the
+// integrity value, so a damaged flag can switch the check off: callers that
+// always write with integrity should demand it when reading,
+//
+//     crypt.setRequiredIntegrity(SimpleCrypt::ChecksumIntegrity);
+//
+// which refuses cyphertexts that carry no checksum or hash. A cleared
+// compression flag cannot be detected (the body is then returned still
+// compressed), since the integrity value covers the body as stored.
 //
 // An object is used by one thread at a time.
 
@@ -67,7 +80,8 @@ public:
         NoError = 0,
         NoKeyError = 1, ///< no key set
         VersionError = 2, ///< not a version 3 cyphertext
-        IntegrityError = 3 ///< checksum or hash missing or different, a damaged body, or a
+        IntegrityError = 3 ///< checksum or hash missing or different, a damaged body,
+                           ///< undefined flag bits, less integrity than required, or a
                            ///< cyphertext too large to be made
     };
 
@@ -97,6 +111,16 @@ public:
     bool randomByte() const { return m_randomByte; }
     Error errorCode() const { return m_lastError; }
 
+    /// The least integrity a cyphertext must carry to be decrypted; one
+    /// without it gives IntegrityError. NoIntegrity (the default) accepts
+    /// every cyphertext; ChecksumIntegrity demands a CRC-16 or a SHA-1;
+    /// HashIntegrity demands a SHA-1 that is actually checked (flag 4
+    /// without flag 2, since the checksum is read when both are set).
+    /// Encryption is not affected.
+    void setRequiredIntegrity(IntegrityMode minimum) { m_requiredIntegrity = minimum; }
+    /// See setRequiredIntegrity().
+    IntegrityMode requiredIntegrity() const { return m_requiredIntegrity; }
+
     QByteArray encryptToByteArray(QByteArray plaintext);
     QByteArray encryptToByteArray(const QString &plaintext);
     QString encryptToString(const QString &plaintext);
@@ -112,6 +136,10 @@ public:
     QString decryptToString(QByteArray cypher);
 
 private:
+    /// Sets IntegrityError after an allocation failure.
+    void failForLackOfMemory();
+    QByteArray encryptBytes(const QByteArray &plaintext);
+    QByteArray decryptBytes(const QByteArray &cypher);
     /// The key bytes as one little-endian word.
     quint64 keyStream() const;
 
@@ -119,6 +147,7 @@ private:
     QVector<char> m_keyParts;
     CompressionPolicy m_compressionPolicy = CompressIfSmaller;
     IntegrityMode m_integrityMode = ChecksumIntegrity;
+    IntegrityMode m_requiredIntegrity = NoIntegrity;
     Error m_lastError = NoError;
     bool m_randomByte = true;
 };

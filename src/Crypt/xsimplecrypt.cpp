@@ -1,6 +1,7 @@
 #include "Crypt/xsimplecrypt.h"
 
 #include "Crypt/headerstream_p.h"
+#include "Crypt/outofmemory_p.h"
 #include "Output/linestream.h"
 
 #include <QCryptographicHash>
@@ -23,6 +24,12 @@ constexpr char s_masterKeySalt[] = "6lov4ft265kcspiqpbk1259ufbsi52cxn9rblw3mjuef
 static_assert(sizeof s_masterKeySalt - 1 == 64, "the salt has 64 characters");
 
 const QLatin1String s_keyEntry("Key");
+
+// Header cyphertexts are always made compressed and with a SHA-1, so a
+// block with other flags is damaged (a cleared hash flag would otherwise
+// let a damaged header, or the hash bytes, be read as the map).
+constexpr char s_headerVersion = 3;
+constexpr uchar s_headerFlags = 0x01 | 0x04;
 
 quint64 firstEightBytes(const QByteArray &digest)
 {
@@ -70,7 +77,7 @@ quint64 XSimpleCrypt::generateMasterKeyFromPassphrase(const QString &passphrase)
     return firstEightBytes(hash.result());
 }
 
-QByteArray XSimpleCrypt::encryptToByteArray(QByteArray plaintext, bool storeKey)
+QByteArray XSimpleCrypt::encryptBlob(const QByteArray &plaintext, bool storeKey)
 {
     if (plaintext.isEmpty()) {
         m_error = NoDataError;
@@ -124,7 +131,7 @@ QByteArray XSimpleCrypt::encryptToByteArray(QByteArray plaintext, bool storeKey)
     return result;
 }
 
-QVariantMap XSimpleCrypt::getHeader(QByteArray &data, bool remove)
+QVariantMap XSimpleCrypt::readHeader(QByteArray &data, bool remove)
 {
     if (data.isEmpty())
         return QVariantMap();
@@ -134,17 +141,21 @@ QVariantMap XSimpleCrypt::getHeader(QByteArray &data, bool remove)
         return QVariantMap();
 
     const QByteArray block = data.mid(start + s_startTagSize, end - start - s_startTagSize);
-    SimpleCrypt headerCypher(m_masterKey);
-    const QByteArray bytes = headerCypher.decryptToByteArray(block);
     QVariantMap header;
-    if (headerCypher.errorCode() == SimpleCrypt::NoError && !bytes.isEmpty())
-        CryptKernels::readHeaderMap(bytes, &header);
+    const bool flagsAsWritten = block.size() < 3 || block.at(0) != s_headerVersion
+                             || uchar(block.at(1)) == s_headerFlags;
+    if (flagsAsWritten) {
+        SimpleCrypt headerCypher(m_masterKey);
+        const QByteArray bytes = headerCypher.decryptToByteArray(block);
+        if (headerCypher.errorCode() == SimpleCrypt::NoError && !bytes.isEmpty())
+            CryptKernels::readHeaderMap(bytes, &header);
+    }
     if (remove)
         data.remove(start, end + s_endTagSize - start);
     return header;
 }
 
-QByteArray XSimpleCrypt::decryptToByteArray(QByteArray cypher, QVariantMap *header)
+QByteArray XSimpleCrypt::decryptBlob(QByteArray cypher, QVariantMap *header)
 {
     if (cypher.isEmpty()) {
         m_error = NoDataError;
@@ -157,7 +168,7 @@ QByteArray XSimpleCrypt::decryptToByteArray(QByteArray cypher, QVariantMap *head
     if (cypher.startsWith(m_identifier))
         cypher.remove(0, s_identifierSize);
 
-    const QVariantMap map = getHeader(cypher, true);
+    const QVariantMap map = readHeader(cypher, true);
     if (header)
         *header = map;
     const auto storedKey = map.constFind(s_keyEntry);
@@ -173,6 +184,26 @@ QByteArray XSimpleCrypt::decryptToByteArray(QByteArray cypher, QVariantMap *head
     const QByteArray plaintext = SimpleCrypt::decryptToByteArray(cypher);
     m_error = SimpleCrypt::errorCode();
     return m_error == NoError ? plaintext : QByteArray();
+}
+
+// Running out of memory (a large plaintext under a memory limit) fails the
+// call with IntegrityError instead of throwing out of the library.
+
+QByteArray XSimpleCrypt::encryptToByteArray(QByteArray plaintext, bool storeKey)
+{
+    return CryptKernels::unlessOutOfMemory([&] { return encryptBlob(plaintext, storeKey); },
+                                           [this] { m_error = IntegrityError; });
+}
+
+QByteArray XSimpleCrypt::decryptToByteArray(QByteArray cypher, QVariantMap *header)
+{
+    return CryptKernels::unlessOutOfMemory([&] { return decryptBlob(cypher, header); },
+                                           [this] { m_error = IntegrityError; });
+}
+
+QVariantMap XSimpleCrypt::getHeader(QByteArray &data, bool remove)
+{
+    return CryptKernels::unlessOutOfMemory([&] { return readHeader(data, remove); }, [] {});
 }
 
 QString XSimpleCrypt::errorString(int code)

@@ -30,7 +30,10 @@
 // front of it; the salt is part of the file format (see docs/crypt.md).
 //
 // A header block that cannot be decrypted or read is not an error: the
-// header is empty and the data is decrypted with the object's own key.
+// header is empty and the data is decrypted with the object's own key. A
+// header cyphertext whose flags are not exactly those it is written with
+// (compressed, SHA-1) counts as unreadable. setRequiredIntegrity() applies
+// to the data cyphertext.
 //
 // Header values: anything the toolkit's data stream can write and read back
 // safely. A value it cannot write (a type without stream operators, such as
@@ -40,6 +43,9 @@
 // IntegrityError, an empty result, a warning naming the entry, and the
 // object's header unchanged. Reading a blob treats such values as an
 // unreadable header block.
+//
+// Running out of memory gives IntegrityError (getHeader(): an empty map); no
+// exception leaves the class.
 //
 // Only encryptToByteArray() and decryptToByteArray() make and read blobs and
 // set lastError(). The encryptToString() and decryptToString() inherited
@@ -121,6 +127,10 @@ public:
     static const char m_identifier[10]; ///< "encrypted", written without the zero
 
 private:
+    QByteArray encryptBlob(const QByteArray &plaintext, bool storeKey);
+    QByteArray decryptBlob(QByteArray cypher, QVariantMap *header);
+    QVariantMap readHeader(QByteArray &data, bool remove);
+
     quint64 m_masterKey = 0;
     QVariantMap m_header;
     bool m_prependIdentifier = true;

@@ -1,6 +1,7 @@
 #include "Guards/staterestore.h"
 
 #include <cstring>
+#include <new>
 
 StateRestore::StateRestore(void *target, int size)
 {
@@ -28,7 +29,11 @@ void StateRestore::set(void *target, int size)
 {
     if (!target || size <= 0)
         return;
-    char *saved = new char[std::size_t(size)];
+    // The size is the caller's: a snapshot that does not fit in memory
+    // leaves the guard as it was instead of throwing out of the library.
+    char *saved = new (std::nothrow) char[std::size_t(size)];
+    if (!saved)
+        return;
     std::memcpy(saved, target, std::size_t(size));
     delete[] m_saved;
     m_saved = saved;

@@ -19,8 +19,9 @@
 class BASICSDLL_EXPORT StateRestore
 {
 public:
-    /// Saves \a size bytes at \a target. A null target or a size of 0 or less
-    /// makes an empty guard that restores nothing.
+    /// Saves \a size bytes at \a target. A null target, a size of 0 or less,
+    /// or a snapshot too large for the memory available makes an empty guard
+    /// that restores nothing (see holdsSnapshot()).
     StateRestore(void *target, int size);
     /// Saves \a variable.
     explicit StateRestore(bool &variable);
@@ -33,9 +34,12 @@ public:
     StateRestore &operator=(const StateRestore &) = delete;
 
     /// Takes a new snapshot of \a target, replacing the one held so far (the
-    /// earlier target is then not restored). A null target or a size of 0 or
-    /// less changes nothing.
+    /// earlier target is then not restored). A null target, a size of 0 or
+    /// less, or a snapshot too large for the memory available changes
+    /// nothing.
     void set(void *target, int size);
+    /// True when the guard holds a snapshot to write back.
+    bool holdsSnapshot() const { return m_saved != nullptr; }
 
 private:
     void *m_target = nullptr;

@@ -4,6 +4,7 @@
 #include "Numerics/numerics_p.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -18,10 +19,36 @@ constexpr int kMaxSections = 10000;
 
 enum class Tolerance { RelativeToX, Absolute };
 
+struct Messages
+{
+    const char *limit;
+    const char *bracket;
+    const char *tolerance;
+};
+const Messages kGolden{"Too many iterations in golden", "NaN or infinite bracket in golden",
+                       "NaN tolerance in golden"};
+const Messages kMyGolden{"Too many iterations in my_golden",
+                         "NaN or infinite bracket in my_golden", "NaN tolerance in my_golden"};
+
 template <typename Function>
 double goldenSection(double a, double b, double c, const Function &func, double tolerance,
-                     double *xmin, Tolerance kind, const char *limitMessage)
+                     double *xmin, Tolerance kind, const Messages &messages)
 {
+    // A NaN or infinite point makes every width comparison false or the
+    // sections infinite, and a NaN tolerance stops the loop at once: either
+    // way the search returned a value that looked like a minimum.
+    const char *invalid = !(std::isfinite(a) && std::isfinite(b) && std::isfinite(c))
+                              ? messages.bracket
+                          : std::isnan(tolerance) ? messages.tolerance
+                                                  : nullptr;
+    if (invalid) {
+        NumericsPrivate::reportNumericsError(invalid);
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        if (xmin)
+            *xmin = nan;
+        return nan;
+    }
+
     double x0 = a;
     double x3 = c;
     double x1 = 0.0;
@@ -46,7 +73,7 @@ double goldenSection(double a, double b, double c, const Function &func, double 
     int sections = 0;
     while (wider()) {
         if (++sections > kMaxSections) {
-            NumericsPrivate::reportNumericsError(limitMessage);
+            NumericsPrivate::reportNumericsError(messages.limit);
             break;
         }
         if (f2 < f1) {
@@ -80,20 +107,17 @@ double golden(double a, double b, double c, double (*func)(double), double toler
 {
     if (!func)
         throw std::bad_function_call();
-    return goldenSection(a, b, c, func, tolerance, xmin, Tolerance::RelativeToX,
-                         "Too many iterations in golden");
+    return goldenSection(a, b, c, func, tolerance, xmin, Tolerance::RelativeToX, kGolden);
 }
 
 double golden(double a, double b, double c, const std::function<double(double)> &func,
               double tolerance, double *xmin)
 {
-    return goldenSection(a, b, c, func, tolerance, xmin, Tolerance::RelativeToX,
-                         "Too many iterations in golden");
+    return goldenSection(a, b, c, func, tolerance, xmin, Tolerance::RelativeToX, kGolden);
 }
 
 double my_golden(double a, double b, double c, const std::function<double(double)> &func,
                  double tolerance, double *xmin)
 {
-    return goldenSection(a, b, c, func, tolerance, xmin, Tolerance::Absolute,
-                         "Too many iterations in my_golden");
+    return goldenSection(a, b, c, func, tolerance, xmin, Tolerance::Absolute, kMyGolden);
 }

@@ -18,9 +18,9 @@ namespace {
 struct LineContext
 {
     int n = 0;
-    std::unique_ptr<double[]> start;     // copy of the point
-    std::unique_ptr<double[]> direction; // copy of the direction
-    std::unique_ptr<double[]> scratch;   // argument handed to func
+    double *start = nullptr;     // copy of the point
+    double *direction = nullptr; // copy of the direction
+    double *scratch = nullptr;   // argument handed to func
     double (*func)(double *) = nullptr;
 };
 
@@ -61,20 +61,27 @@ double lineFunction(double x)
     LineContext &line = *t_line;
     for (int j = 0; j < line.n; ++j)
         line.scratch[j] = line.start[j] + x * line.direction[j];
-    return line.func(line.scratch.get());
+    return line.func(line.scratch);
 }
 
 void lineMinimize(double *point, double *direction, int n, double *value,
                   double (*func)(double *))
 {
+    const std::unique_ptr<double[]> workspace(new double[3 * std::size_t(n)]);
+    lineMinimize(point, direction, n, value, func, workspace.get());
+}
+
+void lineMinimize(double *point, double *direction, int n, double *value,
+                  double (*func)(double *), double *workspace)
+{
     LineContext line;
     line.n = n;
-    line.start.reset(new double[n]);
-    line.direction.reset(new double[n]);
-    line.scratch.reset(new double[n]);
+    line.start = workspace;
+    line.direction = workspace + n;
+    line.scratch = workspace + 2 * std::size_t(n);
     line.func = func;
-    std::copy(point, point + n, line.start.get());
-    std::copy(direction, direction + n, line.direction.get());
+    std::copy(point, point + n, line.start);
+    std::copy(direction, direction + n, line.direction);
     const LineScope scope(&line);
 
     double a = 0.0;

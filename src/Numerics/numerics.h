@@ -52,6 +52,9 @@
 /// \a iterations receives the number of iterations run, or -1 after the
 /// limit of 1000 ("Too many iterations in routine POWELL" is printed; point
 /// and value hold the last iterate). \a value receives func(point).
+/// The working memory, 6 n doubles, is taken before anything is evaluated;
+/// if it cannot be had, "Not enough memory in routine POWELL" is printed,
+/// \a iterations becomes -1 and point and value are left as they were.
 /// \a progress, if not null, gets the current point after every iteration
 /// except the last. \a iterations and \a value may be null.
 BASICSDLL_EXPORT void powell(double *point, double **directions, int n, double ftol,
@@ -69,6 +72,9 @@ BASICSDLL_EXPORT void abortPowell();
 /// are false, so the search then keeps the side of x1. The tolerance must be
 /// one the bracket can reach in double precision; a run that has not ended
 /// after 10000 sections stops with "Too many iterations in golden".
+/// A NaN or infinite a, b or c prints "NaN or infinite bracket in golden", a
+/// NaN tolerance "NaN tolerance in golden"; nothing is evaluated, and the
+/// result and \a xmin are NaN.
 BASICSDLL_EXPORT double golden(double a, double b, double c, double (*func)(double),
                                double tolerance, double *xmin);
 BASICSDLL_EXPORT double golden(double a, double b, double c,
@@ -77,7 +83,8 @@ BASICSDLL_EXPORT double golden(double a, double b, double c,
 
 /// golden with an absolute tolerance: runs while the bracket is wider than
 /// \a tolerance (in units of x). The 10000-section stop prints
-/// "Too many iterations in my_golden".
+/// "Too many iterations in my_golden"; non-finite input is refused as in
+/// golden, with "... in my_golden".
 BASICSDLL_EXPORT double my_golden(double a, double b, double c,
                                   const std::function<double(double)> &func, double tolerance,
                                   double *xmin);
@@ -86,5 +93,7 @@ BASICSDLL_EXPORT double my_golden(double a, double b, double c,
 /// 6e-8 * |root| + tolerance / 2. Returns 0.0 when func(x1) and func(x2) have
 /// the same strict sign (silently) and after 1000 iterations (printing
 /// "Maximum number of iterations exceeded in zbrent"); a value of exactly 0
-/// at either end counts as a sign change.
+/// at either end counts as a sign change. A NaN or infinite end prints "NaN
+/// or infinite interval in zbrent", a NaN tolerance "NaN tolerance in
+/// zbrent"; both return 0.0 without evaluating func.
 BASICSDLL_EXPORT double zbrent(double (*func)(double), double x1, double x2, double tolerance);

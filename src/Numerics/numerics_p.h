@@ -29,6 +29,10 @@ void reportNumericsError(const char *message);
 /// abort request during the search leaves point unchanged and value 0.0.
 void lineMinimize(double *point, double *direction, int n, double *value,
                   double (*func)(double *));
+/// The same in \a workspace, 3 n doubles of the caller's, so that nothing is
+/// allocated during the search.
+void lineMinimize(double *point, double *direction, int n, double *value,
+                  double (*func)(double *), double *workspace);
 
 /// func restricted to the line of the running lineMinimize:
 /// func(start + x * direction).

@@ -46,9 +46,20 @@ void powell(double *point, double **directions, int n, double ftol, int *iterati
     int &iteration = iterations ? *iterations : iterationsIfNull;
     double &fret = value ? *value : valueIfNull;
 
-    const std::unique_ptr<double[]> start(new double[n]);        // point at iteration start
-    const std::unique_ptr<double[]> extrapolated(new double[n]); // 2 * point - start
-    const std::unique_ptr<double[]> direction(new double[n]);    // current search direction
+    // Everything the run needs, allocated before anything is evaluated: n is
+    // the caller's, and running out of memory must not throw out of here.
+    std::unique_ptr<double[]> storage;
+    try {
+        storage.reset(new double[6 * std::size_t(n)]);
+    } catch (const std::bad_alloc &) {
+        reportNumericsError("Not enough memory in routine POWELL");
+        iteration = -1;
+        return;
+    }
+    double *const start = storage.get();              // point at iteration start
+    double *const extrapolated = start + n;           // 2 * point - start
+    double *const direction = extrapolated + n;       // current search direction
+    double *const lineWorkspace = direction + n;      // 3 n for the line searches
 
     fret = func(point);
     for (int j = 0; j < n; ++j)
@@ -63,7 +74,7 @@ void powell(double *point, double **directions, int n, double ftol, int *iterati
             for (int j = 0; j < n; ++j)
                 direction[j] = directions[j][i];
             const double previous = fret;
-            lineMinimize(point, direction.get(), n, &fret, func);
+            lineMinimize(point, direction, n, &fret, func, lineWorkspace);
             if (stopOnAbort())
                 return;
             if (std::fabs(previous - fret) > del) {
@@ -87,13 +98,13 @@ void powell(double *point, double **directions, int n, double ftol, int *iterati
             direction[j] = point[j] - start[j];
             start[j] = point[j];
         }
-        const double fe = func(extrapolated.get());
+        const double fe = func(extrapolated);
         if (fe < fp) {
             const double drop = fp - fret - del;
             const double t = 2.0 * (fp - 2.0 * fret + fe) * drop * drop
                              - del * (fp - fe) * (fp - fe);
             if (t < 0.0) { // the average direction is worth keeping
-                lineMinimize(point, direction.get(), n, &fret, func);
+                lineMinimize(point, direction, n, &fret, func, lineWorkspace);
                 if (stopOnAbort())
                     return;
                 if (big >= 0 && big < n) {

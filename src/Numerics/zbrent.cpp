@@ -23,6 +23,16 @@ double zbrent(double (*func)(double), double x1, double x2, double tolerance)
 {
     if (!func)
         throw std::bad_function_call();
+    // Non-finite ends or a NaN tolerance gave 0.0 or a NaN "root" after
+    // evaluations at infinity, or ran to the iteration limit: say so at once.
+    if (!(std::isfinite(x1) && std::isfinite(x2))) {
+        NumericsPrivate::reportNumericsError("NaN or infinite interval in zbrent");
+        return 0.0;
+    }
+    if (std::isnan(tolerance)) {
+        NumericsPrivate::reportNumericsError("NaN tolerance in zbrent");
+        return 0.0;
+    }
     double a = x1;
     double b = x2; // best estimate of the root
     double c = x2; // the end that keeps the root bracketed with b

@@ -33,6 +33,8 @@ public:
     /// Swaps the bounds if upper < lower.
     void normalize();
     /// The covered values in ascending order; empty when upper <= lower.
+    /// Also empty when the list cannot be made: more than about 268 million
+    /// values (what one QList<int> holds) or not enough memory.
     QList<int> toList() const;
 
 private:

@@ -21,14 +21,19 @@
 //     (9, 6) added to [1, 5]      ->  [1, 5]
 // The first range added to an empty list is stored as given, even inverted.
 //
-// Cost: an ordered range (lower < upper) whose ends equal no stored end,
-// added to a list whose ends all differ, is merged in place after a binary
-// search; every other addition re-sorts the whole list. Both give the same
-// list on every input.
+// Cost: while the stored ends ascend (always, after the first addition to
+// a non-empty list, unless a bound is NaN), an addition costs a few binary
+// searches and the list edit. Equal ends (touching and zero-width ranges,
+// pixel and line ranges on an integer grid) add a replay of the sort
+// restricted to the equal ends. NaN bounds, an inverted first range, and
+// lists with very many equal ends (touching ranges added downwards) re-sort
+// the whole list. Every path gives the same list as the sort and sweep, on
+// every input.
 
 #include <basicsdll_export.h>
 
 #include <QList>
+#include <QVector>
 #include <QtGlobal>
 
 /// Two doubles, the lower bound and then the upper bound; nothing orders
@@ -71,12 +76,19 @@ public:
     bool includes(double x) const;
 
 private:
+    struct Edit;
     bool mergeInPlace(const Range &range);
+    void mergeWithEqualEnds(const Range &range);
     void mergeBySweep(const Range &range);
+    void applyEdits(const QVector<Edit> &edits);
+    void findEqualEnds(double from, double to);
 
     QList<Range> m_ranges;
-    // Every stored range has lower < upper and ends below the next one
-    // starts (no NaN): the sort can then order the ends only one way, and an
-    // addition that touches no stored end may be merged in place.
-    bool m_distinctEnds = true;
+    // The stored ends ascend (lower <= upper <= next lower, no NaN): the
+    // sort then only reorders equal ends.
+    bool m_ordered = true;
+    // The values that two or more stored ends share, ascending (kept while
+    // m_ordered holds). Without any, all ends differ and the sort can order
+    // them only one way.
+    QVector<double> m_equalEnds;
 };

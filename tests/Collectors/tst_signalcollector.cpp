@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -33,6 +34,9 @@ private slots:
     void triggeredConnectsInThreeForms();
     void autoSignalCollectorBrackets();
     void instanceCounterFollowsLiveCollectors();
+    void bracketsInARowMatchTheRules_data();
+    void bracketsInARowMatchTheRules();
+    void noValueOutlivesItsFlush();
 };
 
 void tst_SignalCollector::initialStateAndMetaObject()
@@ -359,6 +363,85 @@ void tst_SignalCollector::instanceCounterFollowsLiveCollectors()
     for (std::thread &thread : threads)
         thread.join();
     QCOMPARE(Collector::s_instanceCounter, before);
+}
+
+
+// Brackets one after the other, of growing and shrinking size, against the
+// rules written out plainly: the collector reuses the elements of its last
+// flushed list, which must never show in values(), in a flush, or in a list
+// a receiver kept.
+void tst_SignalCollector::bracketsInARowMatchTheRules_data()
+{
+    QTest::addColumn<bool>("receiverKeepsLists");
+    QTest::newRow("receiver drops the lists") << false;
+    QTest::newRow("receiver keeps the lists") << true;
+}
+
+void tst_SignalCollector::bracketsInARowMatchTheRules()
+{
+    QFETCH(bool, receiverKeepsLists);
+    std::mt19937 engine(7);
+    auto below = [&](int bound) { return int(engine() % unsigned(bound)); };
+    // Ints, texts, flags, doubles, invalid, and long longs equal to ints.
+    const QVariant candidates[] = {0, 1, 2, "s", "ss", true, false, 0.5, 1.0, QVariant(),
+                                   qlonglong(1), qlonglong(2)};
+    Collector collector;
+    QVariantList flushes;
+    QList<QVariantList> kept;
+    connect(&collector, &Collector::triggered, this, [&](const QVariant &value, int level) {
+        // A list is copied element by element: only a receiver that keeps
+        // it shares it with the collector.
+        QVariantList elements;
+        for (const QVariant &element : value.toList())
+            elements << element;
+        flushes << (value.type() == QVariant::List ? QVariant(elements) : value) << level;
+        if (receiverKeepsLists && value.type() == QVariant::List)
+            kept << value.toList();
+    });
+    QVariantList expectedFlushes;
+    QList<QVariantList> expectedKept;
+    for (int bracket = 0; bracket < 300; ++bracket) {
+        QVariantList remembered;
+        int level = -1000;
+        collector.increment();
+        const int triggers = below(3) == 0 ? below(40) : below(5);
+        for (int i = 0; i < triggers; ++i) {
+            const QVariant value = candidates[below(12)];
+            const int valueLevel = below(7) - 3;
+            if (remembered.isEmpty() || !(remembered.last() == value))
+                remembered << value;
+            level = qMax(level, valueLevel);
+            QCOMPARE(collector.trigger(value, valueLevel), Collector::Collected);
+            QCOMPARE(collector.values(), remembered);
+        }
+        collector.decrement();
+        if (triggers > 0) {
+            expectedFlushes << (remembered.size() == 1 ? remembered.first() : QVariant(remembered))
+                            << level;
+            if (receiverKeepsLists && remembered.size() != 1)
+                expectedKept << remembered;
+        }
+        QCOMPARE(flushes, expectedFlushes);
+        QVERIFY(collector.values().isEmpty());
+    }
+    QCOMPARE(kept, expectedKept);
+}
+
+void tst_SignalCollector::noValueOutlivesItsFlush()
+{
+    // The elements kept for the next bracket are emptied: a remembered value
+    // is released with the flush, as it was before the elements were kept.
+    QByteArray data(1000, 'd');
+    Collector collector;
+    for (int round = 0; round < 2; ++round) {
+        collector.increment();
+        collector.trigger(1, 0);
+        collector.trigger(QVariant(data), 0);
+        collector.trigger(QStringLiteral("text"), 0);
+        QVERIFY(!data.isDetached());
+        collector.decrement();
+        QVERIFY(data.isDetached());
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_SignalCollector)

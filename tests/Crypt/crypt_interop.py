@@ -21,6 +21,7 @@ MASTER_KEY_SALT = b"6lov4ft265kcspiqpbk1259ufbsi52cxn9rblw3mjuefcbtrzy4w035ssbmw
 
 VERSION = 3
 COMPRESSED, CHECKSUM, HASH = 1, 2, 4
+HEADER_FLAGS = COMPRESSED | HASH
 
 
 class FormatError(Exception):
@@ -100,12 +101,16 @@ def encrypt(data, key, compress="if-smaller", integrity="checksum", random_byte=
     return bytes([VERSION, flags]) + scramble(bytes([first]) + check + body, key)
 
 
-def decrypt(cypher, key):
+def decrypt(cypher, key, require_integrity=False):
     if len(cypher) < 3:
         raise FormatError("shorter than a cyphertext")
     if cypher[0] != VERSION:
         raise FormatError("version %d" % cypher[0])
     flags = cypher[1]
+    if flags & ~(COMPRESSED | CHECKSUM | HASH):
+        raise FormatError("undefined flags %#x" % flags)
+    if require_integrity and not flags & (CHECKSUM | HASH):
+        raise FormatError("no integrity value")
     rest = unscramble(cypher[2:], key)[1:]
     if flags & CHECKSUM:
         if len(rest) < 2 or struct.unpack(">H", rest[:2])[0] != crc16_x25(rest[2:]):
@@ -248,6 +253,8 @@ def split_blob(blob, master):
     if start < 0 or end < start:
         return {}, blob
     block = blob[start + len(START):end]
+    if len(block) >= 2 and block[1] != HEADER_FLAGS:
+        raise FormatError("header flags %#x" % block[1])
     header = Reader(decrypt(block, master)).map()
     return header, blob[:start] + blob[end + len(END):]
 
@@ -330,7 +337,34 @@ def check_simple(cli):
     check(out == b"" and "Unknown version" in err, "version 4: " + err)
     out, err = cli.run(["decrypt", "--format", "raw", "--key", "%016x" % (key ^ 1)], good, expect=1)
     check(out == b"" and "Integrity failed" in err, "wrong key: " + err)
-    return count + 3
+    return count + 3 + check_flag_bits(cli, key)
+
+
+def check_flag_bits(cli, key):
+    """Every single flipped flag bit, with and without --require-integrity:
+    this decoder and basics-cli agree on refusal and on the bytes."""
+    data = b"focal length 50 mm, " * 20
+    count = 0
+    for compress, integrity in (("never", "checksum"), ("always", "hash"), ("never", "none")):
+        good = encrypt(data, key, compress, integrity)
+        for bit in range(8):
+            flipped = bytes([good[0], good[1] ^ (1 << bit)]) + good[2:]
+            for require in (False, True):
+                try:
+                    expected = decrypt(flipped, key, require)
+                except (FormatError, zlib.error):
+                    expected = None
+                arguments = ["decrypt", "--format", "raw", "--key", "%016x" % key]
+                if require:
+                    arguments.append("--require-integrity")
+                out, err = cli.run(arguments, flipped, expect=0 if expected is not None else 1)
+                what = "%s/%s bit %d%s" % (compress, integrity, bit, " required" if require else "")
+                if expected is None:
+                    check(out == b"" and "Integrity failed" in err, what + ": " + err)
+                else:
+                    check(out == expected, what + ": other bytes")
+                count += 1
+    return count
 
 
 def check_blobs(cli):
@@ -385,7 +419,16 @@ def check_blobs(cli):
     check(out == payload, "damaged header block")
     out, err = cli.run(["xheader", "--master-key", "%016x" % master], bytes(blob), expect=1)
     check(out == b"" and err, "xheader reports an unreadable block")
-    return count + 2
+    # Header flags other than those headers are written with: unreadable,
+    # so the stored key is not found.
+    blob = bytearray(xencrypt(payload, master, key, {"A": "b"}, store_key=True, integrity="none"))
+    blob[len(MARKER) + len(START) + 1] ^= HASH
+    out, err = cli.run(["xdecrypt", "--master-key", "%016x" % master], bytes(blob), expect=1)
+    check(out == b"" and "Encryption key has not set" in err, "header flags: " + err)
+    out, err = cli.run(["xdecrypt", "--master-key", "%016x" % master, "--key", "%016x" % key,
+                        "--require-integrity"], bytes(blob), expect=1)
+    check(out == b"" and "Integrity failed" in err, "blob without integrity: " + err)
+    return count + 4
 
 
 def print_vectors():

@@ -4,6 +4,7 @@
 
 #include <Crypt/simplecrypt.h>
 
+#include "testsupport/memorylimit.h"
 #include "testsupport/messagecapture.h"
 #include "testsupport/randombytes.h"
 
@@ -79,7 +80,10 @@ private slots:
     void truncatedIntegrityValues();
     void wrongKeys();
     void damagedAndForgedCompressedBodies();
+    void flagBits_data();
+    void flagBits();
     void resultTooLargeForAByteArray();
+    void runningOutOfMemory();
 };
 
 void tst_SimpleCrypt::defaultsAndKeys()
@@ -399,6 +403,75 @@ void tst_SimpleCrypt::damagedAndForgedCompressedBodies()
     QCOMPARE(crypt.errorCode(), SimpleCrypt::NoError);
 }
 
+Q_DECLARE_METATYPE(SimpleCrypt::IntegrityMode)
+Q_DECLARE_METATYPE(SimpleCrypt::CompressionPolicy)
+
+// One flag bit flipped (-1: none), and what decrypting gives: the data, the
+// bytes as stored, or nothing (IntegrityError).
+void tst_SimpleCrypt::flagBits_data()
+{
+    QTest::addColumn<SimpleCrypt::IntegrityMode>("mode");
+    QTest::addColumn<SimpleCrypt::CompressionPolicy>("policy");
+    QTest::addColumn<int>("bit");
+    QTest::addColumn<SimpleCrypt::IntegrityMode>("required");
+    QTest::addColumn<QByteArray>("result");
+    const auto none = SimpleCrypt::NoIntegrity;
+    const auto sum = SimpleCrypt::ChecksumIntegrity;
+    const auto hash = SimpleCrypt::HashIntegrity;
+    const auto never = SimpleCrypt::CompressNever;
+    const auto always = SimpleCrypt::CompressAlways;
+    const QByteArray data = repetitive();
+    const QByteArray refused;
+
+    QTest::newRow("checksum") << sum << never << -1 << none << data;
+    QTest::newRow("checksum, compressed set") << sum << never << 0 << none << refused;
+    // The flags are outside the checksum: clearing its flag returned the
+    // checksum bytes as data, unless the caller demands integrity.
+    QTest::newRow("checksum cleared") << sum << never << 1 << none << checksumBytes(data) + data;
+    QTest::newRow("checksum cleared, required") << sum << never << 1 << sum << refused;
+    QTest::newRow("checksum cleared, hash required") << sum << never << 1 << hash << refused;
+    // Both integrity flags: the checksum is read, as always.
+    QTest::newRow("hash set on checksum") << sum << never << 2 << sum << data;
+    QTest::newRow("hash set on checksum, hash required") << sum << never << 2 << hash << refused;
+    QTest::newRow("checksum, hash required") << sum << never << -1 << hash << refused;
+    QTest::newRow("hash, hash required") << hash << always << -1 << hash << data;
+    QTest::newRow("hash cleared")
+        << hash << never << 2 << none << QCryptographicHash::hash(data, QCryptographicHash::Sha1) + data;
+    QTest::newRow("hash cleared, required") << hash << never << 2 << sum << refused;
+    QTest::newRow("checksum set on hash") << hash << always << 1 << none << refused;
+    // The documented limit: the hash covers the body as stored, not the flags.
+    QTest::newRow("compressed cleared") << hash << always << 0 << hash << qCompress(data, 9);
+    QTest::newRow("no integrity") << none << never << -1 << none << data;
+    QTest::newRow("no integrity, required") << none << never << -1 << sum << refused;
+    for (int bit = 0; bit < 3; ++bit)
+        QTest::addRow("no integrity, bit %d set", bit) << none << never << bit << none << refused;
+    for (int bit = 3; bit < 8; ++bit) { // undefined: damage, whatever else is set
+        QTest::addRow("undefined bit %d", bit) << sum << always << bit << none << refused;
+        QTest::addRow("undefined bit %d, no integrity", bit) << none << never << bit << none << refused;
+    }
+}
+
+void tst_SimpleCrypt::flagBits()
+{
+    QFETCH(SimpleCrypt::IntegrityMode, mode);
+    QFETCH(SimpleCrypt::CompressionPolicy, policy);
+    QFETCH(int, bit);
+    QFETCH(SimpleCrypt::IntegrityMode, required);
+    QFETCH(QByteArray, result);
+    SimpleCrypt writer(s_key);
+    writer.setIntegrityMode(mode);
+    writer.setCompressionPolicy(policy);
+    QByteArray cypher = writer.encryptToByteArray(repetitive());
+    if (bit >= 0)
+        cypher[1] = char(cypher[1] ^ (1 << bit));
+    SimpleCrypt reader(s_key);
+    reader.setRequiredIntegrity(required);
+    MessageCapture capture;
+    QCOMPARE(reader.decryptToByteArray(cypher), result);
+    QCOMPARE(reader.errorCode(), result.isEmpty() ? SimpleCrypt::IntegrityError : SimpleCrypt::NoError);
+    QVERIFY(capture.messages().isEmpty()); // integrity failures are silent
+}
+
 void tst_SimpleCrypt::resultTooLargeForAByteArray()
 {
     // Nearly 2 GiB that no cyphertext byte array can hold with its overhead.
@@ -414,6 +487,21 @@ void tst_SimpleCrypt::resultTooLargeForAByteArray()
     QCOMPARE(crypt.errorCode(), SimpleCrypt::NoError);
     QVERIFY(crypt.encryptToByteArray(plaintext).isEmpty());
     QCOMPARE(crypt.errorCode(), SimpleCrypt::IntegrityError);
+}
+
+void tst_SimpleCrypt::runningOutOfMemory()
+{
+    // 96 MB of plaintext with 64 MB to spare: the cyphertext cannot be made
+    // (std::bad_alloc used to leave the library).
+    if (!MemoryLimit::supported())
+        QSKIP("a sanitizer build cannot run under an address-space limit");
+    const QByteArray plaintext(96 << 20, 'r');
+    QCOMPARE(MemoryLimit::run(64 << 20, [&] {
+                 SimpleCrypt crypt = plainCypher();
+                 return crypt.encryptToString(plaintext).isEmpty()
+                        && crypt.errorCode() == SimpleCrypt::IntegrityError;
+             }),
+             MemoryLimit::Passed);
 }
 
 QTEST_GUILESS_MAIN(tst_SimpleCrypt)

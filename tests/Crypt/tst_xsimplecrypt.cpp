@@ -3,6 +3,7 @@
 
 #include <Crypt/xsimplecrypt.h>
 
+#include "testsupport/memorylimit.h"
 #include "testsupport/messagecapture.h"
 
 #include <QDataStream>
@@ -73,8 +74,10 @@ private slots:
     void getHeaderCutsTheBlock();
     void emptyInputAndMissingMasterKey();
     void damagedBlobs();
+    void headerFlagsAreThoseOfHeaders();
     void headerValuesThatCannotBeReadBackAreRefused();
     void headerReaderRunningOutOfMemory();
+    void blobsTooLargeForTheMemory();
 };
 
 void tst_XSimpleCrypt::defaultsConstantsAndErrorTexts()
@@ -375,6 +378,40 @@ void tst_XSimpleCrypt::damagedBlobs()
         QVERIFY(reader.decryptToByteArray(blob.left(size)).isEmpty());
 }
 
+void tst_XSimpleCrypt::headerFlagsAreThoseOfHeaders()
+{
+    XSimpleCrypt writer(s_master);
+    writer.setKey(s_key);
+    writer.setIntegrityMode(SimpleCrypt::NoIntegrity);
+    const QByteArray blob = writer.encryptToByteArray(s_data, true);
+    const int flags = 9 + 8 + 1; // after "encrypted<HEADER>" and the version
+    QCOMPARE(int(blob.at(flags)), 0x05);
+    XSimpleCrypt reader(s_master);
+    QCOMPARE(reader.decryptToByteArray(blob), s_data);
+
+    // Any other flags: the header (and the key in it) cannot be read, also
+    // when the block is a well-formed cyphertext made uncompressed.
+    const int start = blob.indexOf("<HEADER>") + 8;
+    const QByteArray block = blob.mid(start, blob.indexOf("</HEADER>") - start);
+    SimpleCrypt headerCypher(s_master);
+    headerCypher.setCompressionPolicy(SimpleCrypt::CompressNever);
+    headerCypher.setIntegrityMode(SimpleCrypt::HashIntegrity);
+    QList<QByteArray> forged{QByteArray(blob).replace(
+        block, headerCypher.encryptToByteArray(SimpleCrypt(s_master).decryptToByteArray(block)))};
+    for (int bit = 0; bit < 8; ++bit)
+        forged << QByteArray(blob).replace(flags, 1, QByteArray(1, char(0x05 ^ (1 << bit))));
+    for (const QByteArray &damaged : forged) {
+        XSimpleCrypt fresh(s_master);
+        QVERIFY(fresh.decryptToByteArray(damaged).isEmpty());
+        QCOMPARE(fresh.lastError(), int(XSimpleCrypt::NoKeyError));
+    }
+
+    // The data part without integrity value, for a reader that demands one.
+    reader.setRequiredIntegrity(SimpleCrypt::ChecksumIntegrity);
+    QVERIFY(reader.decryptToByteArray(blob).isEmpty());
+    QCOMPARE(reader.lastErrorString(), QStringLiteral("Integrity failed"));
+}
+
 void tst_XSimpleCrypt::headerValuesThatCannotBeReadBackAreRefused()
 {
     qRegisterMetaType<Unstreamable>();
@@ -461,6 +498,21 @@ void tst_XSimpleCrypt::headerReaderRunningOutOfMemory()
     QCOMPARE(reader.decryptToByteArray(blob, &header), s_data);
     QVERIFY(header.isEmpty());
     QCOMPARE(reader.lastError(), 0);
+}
+
+void tst_XSimpleCrypt::blobsTooLargeForTheMemory()
+{
+    if (!MemoryLimit::supported())
+        QSKIP("a sanitizer build cannot run under an address-space limit");
+    const QByteArray plaintext(96 << 20, 'r');
+    QCOMPARE(MemoryLimit::run(64 << 20, [&] {
+                 XSimpleCrypt crypt(s_master);
+                 crypt.setKey(s_key);
+                 crypt.setCompressionPolicy(SimpleCrypt::CompressNever);
+                 return crypt.encryptToByteArray(plaintext, true).isEmpty()
+                        && crypt.lastError() == XSimpleCrypt::IntegrityError && crypt.header().isEmpty();
+             }),
+             MemoryLimit::Passed);
 }
 
 QTEST_GUILESS_MAIN(tst_XSimpleCrypt)

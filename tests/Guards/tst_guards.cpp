@@ -7,6 +7,8 @@
 #include <Guards/signalblocker.h>
 #include <Guards/staterestore.h>
 
+#include "testsupport/memorylimit.h"
+
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTimer>
@@ -21,6 +23,7 @@ private slots:
     void stateRestoreWritesTheSnapshotBack();
     void stateRestoreIgnoresEmptyTargets();
     void stateRestoreSetReplacesTheTarget();
+    void stateRestoreTooLargeForTheMemory();
     void signalBlockerBlocksAndRestores();
     void signalBlockerUnblocksForTheScope();
     void signalBlockerSurvivesItsObject();
@@ -87,6 +90,28 @@ void tst_Guards::stateRestoreSetReplacesTheTarget()
     }
     QCOMPARE(first, 10);
     QCOMPARE(second, 2);
+}
+
+void tst_Guards::stateRestoreTooLargeForTheMemory()
+{
+    // A 128 MB snapshot with 32 MB to spare: an empty guard, no exception
+    // (std::bad_alloc used to leave the constructor); set() keeps the old one.
+    if (!MemoryLimit::supported())
+        QSKIP("a sanitizer build cannot run under an address-space limit");
+    QByteArray large(128 << 20, 'a');
+    QCOMPARE(MemoryLimit::run(32 << 20, [&] {
+                 int number = 1;
+                 {
+                     StateRestore tooLarge(large.data(), large.size());
+                     StateRestore restore(number);
+                     restore.set(large.data(), large.size());
+                     number = 2;
+                     if (tooLarge.holdsSnapshot() || !restore.holdsSnapshot())
+                         return false;
+                 }
+                 return number == 1;
+             }),
+             MemoryLimit::Passed);
 }
 
 void tst_Guards::signalBlockerBlocksAndRestores()

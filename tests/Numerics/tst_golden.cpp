@@ -1,7 +1,7 @@
 // golden and my_golden: the start from the triplet, the section steps, the
 // final choice, relative against absolute tolerance, the overloads, and
 // input that the search cannot meet (empty functions, unreachable
-// tolerances, non-finite bounds).
+// tolerances, non-finite brackets reported).
 
 #include <Numerics/numerics.h>
 
@@ -48,7 +48,9 @@ private slots:
     void unreachableToleranceStopsWithAMessage_data();
     void unreachableToleranceStopsWithAMessage();
     void bracketShrinkingOntoZeroStops();
-    void nonFiniteInputEnds();
+    void nonFiniteInputIsReported_data();
+    void nonFiniteInputIsReported();
+    void nanValuesSteerAwayFromThem();
 };
 
 void tst_Golden::init()
@@ -228,28 +230,58 @@ void tst_Golden::bracketShrinkingOntoZeroStops()
     QVERIFY(std::fabs(xmin) < 1e-300);
 }
 
-void tst_Golden::nonFiniteInputEnds()
+void tst_Golden::nonFiniteInputIsReported_data()
 {
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    QTest::addColumn<double>("c");
+    QTest::addColumn<double>("tolerance");
+    QTest::addColumn<QByteArray>("what");
     const double nan = std::nan("");
-    struct Case
+    const QByteArray bracket("NaN or infinite bracket");
+    // Before, each of these returned a value that looked like a minimum.
+    QTest::newRow("NaN a") << nan << 1.0 << 5.0 << 1e-6 << bracket;
+    QTest::newRow("NaN b") << 0.0 << nan << 5.0 << 1e-6 << bracket;
+    QTest::newRow("NaN c") << 0.0 << 1.0 << nan << 1e-6 << bracket;
+    QTest::newRow("-inf a") << -kInfinity << 0.0 << 1.0 << 1e-6 << bracket;
+    QTest::newRow("inf c") << 0.0 << 1.0 << kInfinity << 1e-6 << bracket;
+    QTest::newRow("both infinite") << -kInfinity << 1.0 << kInfinity << 1e-6 << bracket;
+    QTest::newRow("NaN tolerance") << 0.0 << 1.0 << 5.0 << nan << QByteArray("NaN tolerance");
+}
+
+void tst_Golden::nonFiniteInputIsReported()
+{
+    QFETCH(double, a);
+    QFETCH(double, b);
+    QFETCH(double, c);
+    QFETCH(double, tolerance);
+    QFETCH(QByteArray, what);
+    double xPointer = 0.0;
+    double xFunction = 0.0;
+    double xMy = 0.0;
+    double values[3] = {};
+    QByteArray printed;
     {
-        double a, b, c, tolerance;
-    };
-    const Case cases[] = {{nan, 1.0, 5.0, 1e-6},       {0.0, nan, 5.0, 1e-6},
-                          {0.0, 1.0, nan, 1e-6},       {-kInfinity, 0.0, 1.0, 1e-6},
-                          {0.0, 1.0, kInfinity, 1e-6}, {-kInfinity, 1.0, kInfinity, 1e-6},
-                          {0.0, 1.0, 5.0, nan}};
-    for (const Case &input : cases) {
-        s_abscissas.clear();
         StdoutCapture capture;
-        golden(input.a, input.b, input.c, recordedG, input.tolerance, nullptr);
-        my_golden(input.a, input.b, input.c, s_recorded, input.tolerance, nullptr);
-        capture.text();
-        QVERIFY(s_abscissas.size() <= 2 * (2 + 10000));
+        values[0] = golden(a, b, c, recordedG, tolerance, &xPointer);
+        values[1] = golden(a, b, c, s_recorded, tolerance, &xFunction);
+        values[2] = my_golden(a, b, c, s_recorded, tolerance, &xMy);
+        printed = capture.text();
     }
+    QCOMPARE(printed, "\nERROR: " + what + " in golden" + "\nERROR: " + what + " in golden"
+                          + "\nERROR: " + what + " in my_golden");
+    QVERIFY(s_abscissas.empty());
+    for (double value : {values[0], values[1], values[2], xPointer, xFunction, xMy})
+        QVERIFY(std::isnan(value));
+    // A null xmin is fine.
+    StdoutCapture quiet;
+    QVERIFY(std::isnan(golden(a, b, c, recordedG, tolerance, nullptr)));
+}
+
+void tst_Golden::nanValuesSteerAwayFromThem()
+{
     // Comparisons with NaN are false: a NaN at x2 sends the search towards
     // x1, away from it.
-    s_abscissas.clear();
     s_g = [](double x) { return x > 3.0 ? std::nan("") : (x - 2.0) * (x - 2.0); };
     double xmin = 0.0;
     golden(0.0, 1.0, 5.0, recordedG, 1e-8, &xmin);

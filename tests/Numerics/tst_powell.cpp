@@ -8,6 +8,7 @@
 
 #include "exactdouble.h"
 #include "stdoutcapture.h"
+#include "testsupport/memorylimit.h"
 
 #include <QtTest>
 
@@ -130,6 +131,7 @@ private slots:
     void firstOfEqualDecreasesIsReplaced();
 
     void badArguments();
+    void workingMemoryThatCannotBeHad();
 };
 
 void tst_Powell::init()
@@ -441,6 +443,24 @@ void tst_Powell::badArguments()
     const Run run = runPowell(nanPoint, 1, 1e-8, nanDirections);
     QCOMPARE(run.iterations, -1);
     QVERIFY(run.printed.endsWith("\nERROR: Too many iterations in routine POWELL"));
+}
+
+void tst_Powell::workingMemoryThatCannotBeHad()
+{
+    // 64 million variables need 3 GB of working memory; with 256 MB to
+    // spare the run is refused before anything is evaluated (it used to
+    // throw std::bad_alloc out of the library).
+    if (!MemoryLimit::supported())
+        QSKIP("a sanitizer build cannot run under an address-space limit");
+    s_f = rosenbrock;
+    QCOMPARE(MemoryLimit::run(256 << 20, [] {
+                 Directions directions(2);
+                 double point[2] = {-1.2, 1.0};
+                 const Run run = runPowell(point, 1 << 26, 1e-8, directions);
+                 return run.iterations == -1 && s_evaluations == 0 && point[0] == -1.2
+                        && run.printed == "\nERROR: Not enough memory in routine POWELL";
+             }),
+             MemoryLimit::Passed);
 }
 
 QTEST_GUILESS_MAIN(tst_Powell)

@@ -2,6 +2,8 @@
 
 #include <Ranges/intrange.h>
 
+#include "testsupport/memorylimit.h"
+
 #include <QtTest>
 
 #include <climits>
@@ -14,6 +16,7 @@ private slots:
     void runWithExclusiveUpperBound();
     void emptyRuns();
     void extremeBounds();
+    void listsTooLargeAreEmpty();
 };
 
 void tst_IntRange::runWithExclusiveUpperBound()
@@ -68,6 +71,25 @@ void tst_IntRange::extremeBounds()
     QCOMPARE(all.size(), INT_MAX);
     QVERIFY(all.contains(0));
     QVERIFY(!all.contains(INT_MAX));
+}
+
+void tst_IntRange::listsTooLargeAreEmpty()
+{
+    // Hundreds of millions of values: more than a QList<int> holds. This
+    // ended the process with an uncaught std::bad_alloc.
+    QVERIFY(IntRange(0, 300000000).toList().isEmpty());
+    QVERIFY(IntRange(INT_MIN, INT_MAX).toList().isEmpty());
+
+    // 100 million values (800 MB) with 256 MB to spare: empty, no exception;
+    // a million values still fit.
+    if (!MemoryLimit::supported())
+        QSKIP("a sanitizer build cannot run under an address-space limit");
+    QCOMPARE(MemoryLimit::run(256 << 20, [] {
+                 const QList<int> many = IntRange(0, 1000000).toList();
+                 return many.size() == 1000000 && many.last() == 999999
+                        && IntRange(-50000000, 50000000).toList().isEmpty();
+             }),
+             MemoryLimit::Passed);
 }
 
 QTEST_GUILESS_MAIN(tst_IntRange)

@@ -274,6 +274,11 @@ void tst_RangeList::matchesThePlainSweep_data()
     QTest::newRow("small grid: touching, zero-width, inverted") << 0 << 3000 << 30;
     QTest::newRow("long lists, occasional ties") << 1 << 12 << 600;
     QTest::newRow("with NaN and infinities") << 2 << 1000 << 20;
+    // Ends on an integer grid, as pixel and line ranges have: lists of a few
+    // hundred ranges where many ends are shared.
+    QTest::newRow("integer grid, long lists") << 3 << 24 << 500;
+    QTest::newRow("stored ranges and ends added again") << 4 << 300 << 60;
+    QTest::newRow("many equal ends on a coarse grid") << 5 << 150 << 150;
 }
 
 void tst_RangeList::matchesThePlainSweep()
@@ -292,7 +297,25 @@ void tst_RangeList::matchesThePlainSweep()
         QList<Range> expected;
         for (int step = 0; step < additions; ++step) {
             Range range{0, 0};
-            if (kind == 1) {
+            if (kind == 3) {
+                range.lower = draw.below(3000);
+                range.upper = range.lower + 1 + draw.below(30);
+                if (draw.chance(5))
+                    range.upper = range.lower;
+            } else if (kind == 4 && !expected.isEmpty() && draw.chance(60)) {
+                // Duplicates: a stored range again, or a range between, or
+                // at, stored ends.
+                const Range &one = expected.at(draw.below(expected.size()));
+                const Range &other = expected.at(draw.below(expected.size()));
+                const double ends[] = {one.lower, one.upper, other.lower, other.upper};
+                range = draw.chance(40) ? one : Range{ends[draw.below(4)], ends[draw.below(4)]};
+            } else if (kind == 4) {
+                range.lower = draw.below(200);
+                range.upper = range.lower + draw.below(8);
+            } else if (kind == 5) {
+                range.lower = draw.below(40);
+                range.upper = range.lower + draw.below(3);
+            } else if (kind == 1) {
                 // Mostly fresh ends on a fine grid, now and then a stored end.
                 range.lower = draw.below(80000) / 8.0;
                 range.upper = range.lower + 1 + draw.below(80) / 8.0;

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 
 #include <cctype>
+#include <cstdio>
 
 namespace cryptcli {
 
@@ -19,6 +20,7 @@ const QString s_format = QStringLiteral("format");
 const QString s_compress = QStringLiteral("compress");
 const QString s_integrity = QStringLiteral("integrity");
 const QString s_noRandomByte = QStringLiteral("no-random-byte");
+const QString s_requireIntegrity = QStringLiteral("require-integrity");
 const QString s_masterKey = QStringLiteral("master-key");
 const QString s_masterPassphrase = QStringLiteral("master-passphrase");
 
@@ -55,6 +57,18 @@ void addCypherOptions(QCommandLineParser &parser)
     parser.addOption({s_integrity, QStringLiteral("checksum, hash or none."),
                       QStringLiteral("MODE"), QStringLiteral("checksum")});
     parser.addOption({s_noRandomByte, QStringLiteral("First payload byte 0 instead of random.")});
+}
+
+void addRequireIntegrityOption(QCommandLineParser &parser)
+{
+    parser.addOption({s_requireIntegrity,
+                      QStringLiteral("Refuse a cyphertext without checksum or hash.")});
+}
+
+void applyRequireIntegrityOption(const QCommandLineParser &parser, SimpleCrypt *crypt)
+{
+    if (parser.isSet(s_requireIntegrity))
+        crypt->setRequiredIntegrity(SimpleCrypt::ChecksumIntegrity);
 }
 
 void addMasterKeyOptions(QCommandLineParser &parser)
@@ -159,7 +173,12 @@ Format format(const QCommandLineParser &parser)
 
 bool readInput(const QCommandLineParser &parser, bool decodeText, QByteArray *data, QString *error)
 {
+    // The toolkit's readAll() stops quietly at the largest byte array (about
+    // 2 GiB): it returns nothing for a larger file and the first 2 GiB of a
+    // larger stream. Left unchecked, that encrypted an empty or cut input
+    // with success.
     QByteArray bytes;
+    bool more = false;
     if (parser.isSet(s_in) && parser.value(s_in) != QLatin1String("-")) {
         QFile file(parser.value(s_in));
         if (!file.open(QIODevice::ReadOnly)) {
@@ -167,8 +186,15 @@ bool readInput(const QCommandLineParser &parser, bool decodeText, QByteArray *da
             return false;
         }
         bytes = file.readAll();
+        char next = 0;
+        more = file.getChar(&next);
     } else {
         bytes = cli::readStdin();
+        more = std::getc(stdin) != EOF;
+    }
+    if (more) {
+        *error = QStringLiteral("the input is too large (at most 2 GiB)");
+        return false;
     }
     if (decodeText && format(parser) == Format::Text) {
         auto decoded = QByteArray::fromBase64Encoding(
@@ -195,6 +221,11 @@ bool writeOutput(const QCommandLineParser &parser, bool encodeText, const QByteA
         return false;
     }
     return true;
+}
+
+QString tooLargeToEncrypt()
+{
+    return QStringLiteral("the input is too large to encrypt in the memory available");
 }
 
 QByteArray toJson(const QVariant &value)

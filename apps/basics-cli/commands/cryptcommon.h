@@ -21,6 +21,10 @@ void addInputOutputOptions(QCommandLineParser &parser, Format defaultFormat);
 /// --compress if-smaller|always|never, --integrity checksum|hash|none,
 /// --no-random-byte.
 void addCypherOptions(QCommandLineParser &parser);
+/// --require-integrity (decryption only).
+void addRequireIntegrityOption(QCommandLineParser &parser);
+/// With --require-integrity, refuse cyphertexts without checksum or hash.
+void applyRequireIntegrityOption(const QCommandLineParser &parser, SimpleCrypt *crypt);
 /// --master-key HEX, --master-passphrase TEXT.
 void addMasterKeyOptions(QCommandLineParser &parser);
 /// --key HEX, --passphrase TEXT (the latter only with a master key).
@@ -41,13 +45,18 @@ bool masterKey(const QCommandLineParser &parser, quint64 *key, QString *error);
 
 Format format(const QCommandLineParser &parser);
 /// Reads --in (or stdin); with the text format, strict Base64 (surrounding
-/// white space allowed).
+/// white space allowed). An input larger than a byte array holds (about
+/// 2 GiB) is refused, never cut short.
 bool readInput(const QCommandLineParser &parser, bool decodeText, QByteArray *data,
                QString *error);
 /// Writes to --out (replaced only when complete) or stdout; with the text
 /// format, Base64 and a line break.
 bool writeOutput(const QCommandLineParser &parser, bool encodeText, const QByteArray &data,
                  QString *error);
+
+/// The failure text when the library cannot make a cyphertext of the input
+/// (larger than a byte array holds, or not enough memory).
+QString tooLargeToEncrypt();
 
 /// JSON with integers kept exact (64-bit keys do not fit a double).
 QByteArray toJson(const QVariant &value);

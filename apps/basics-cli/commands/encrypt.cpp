@@ -46,6 +46,9 @@ int runEncrypt(const QStringList &arguments)
         cryptcli::QuietWarnings quiet;
         cypher = crypt.encryptToByteArray(plaintext);
     }
+    // With a key, encryption fails only when the cyphertext cannot be made.
+    if (crypt.errorCode() == SimpleCrypt::IntegrityError)
+        return cli::failure(s_encrypt, cryptcli::tooLargeToEncrypt());
     if (crypt.errorCode() != SimpleCrypt::NoError || cypher.isEmpty())
         return cli::failure(s_encrypt, XSimpleCrypt::errorString(crypt.errorCode()));
     if (!cryptcli::writeOutput(parser, true, cypher, &error))
@@ -57,6 +60,7 @@ int runDecrypt(const QStringList &arguments)
 {
     QCommandLineParser parser;
     cryptcli::addDataKeyOptions(parser, false);
+    cryptcli::addRequireIntegrityOption(parser);
     cryptcli::addInputOutputOptions(parser, cryptcli::Format::Text);
     int exitCode = cli::Success;
     quint64 key = 0;
@@ -72,6 +76,7 @@ int runDecrypt(const QStringList &arguments)
     if (cypher.size() < 3)
         return cli::failure(s_decrypt, QStringLiteral("the input is shorter than a cyphertext"));
     SimpleCrypt crypt(key);
+    cryptcli::applyRequireIntegrityOption(parser, &crypt);
     QByteArray plaintext;
     {
         cryptcli::QuietWarnings quiet;
@@ -90,5 +95,7 @@ BASICS_CLI_COMMAND(encrypt,
                    "encrypt --key HEX [--compress P] [--integrity M] [--no-random-byte] "
                    "[--format text|raw] [--in FILE] [--out FILE]",
                    "Encrypt bytes to a SimpleCrypt cyphertext (Base64 text by default)", runEncrypt)
-BASICS_CLI_COMMAND(decrypt, "decrypt --key HEX [--format text|raw] [--in FILE] [--out FILE]",
+BASICS_CLI_COMMAND(decrypt,
+                   "decrypt --key HEX [--require-integrity] [--format text|raw] [--in FILE] "
+                   "[--out FILE]",
                    "Decrypt a SimpleCrypt cyphertext (Base64 text by default)", runDecrypt)

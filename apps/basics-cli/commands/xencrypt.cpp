@@ -84,6 +84,10 @@ int runXEncrypt(const QStringList &arguments)
         cryptcli::QuietWarnings quiet;
         blob = crypt.encryptToByteArray(plaintext, parser.isSet(QStringLiteral("store-key")));
     }
+    // Header entries from the command line are texts, which are always
+    // stored: IntegrityError means the blob cannot be made.
+    if (crypt.lastError() == XSimpleCrypt::IntegrityError)
+        return cli::failure(s_xencrypt, cryptcli::tooLargeToEncrypt());
     if (crypt.lastError() != XSimpleCrypt::NoError)
         return cli::failure(s_xencrypt, crypt.lastErrorString());
     if (!cryptcli::writeOutput(parser, true, blob, &error))
@@ -96,12 +100,14 @@ int runXDecrypt(const QStringList &arguments)
     QCommandLineParser parser;
     cryptcli::addMasterKeyOptions(parser);
     cryptcli::addDataKeyOptions(parser, true);
+    cryptcli::addRequireIntegrityOption(parser);
     cryptcli::addInputOutputOptions(parser, cryptcli::Format::Raw);
     int exitCode = cli::Success;
     XSimpleCrypt crypt(0);
     if (!cryptcli::parse(parser, s_xdecrypt, arguments, &exitCode)
         || !setUpKeys(parser, s_xdecrypt, true, &crypt, &exitCode))
         return exitCode;
+    cryptcli::applyRequireIntegrityOption(parser, &crypt);
 
     QString error;
     QByteArray blob;
@@ -162,7 +168,8 @@ BASICS_CLI_COMMAND(xencrypt,
                    "Encrypt bytes to an XSimpleCrypt blob with an encrypted header", runXEncrypt)
 BASICS_CLI_COMMAND(xdecrypt,
                    "xdecrypt (--master-key HEX | --master-passphrase TEXT) [--key HEX | "
-                   "--passphrase TEXT] [--format raw|text] [--in FILE] [--out FILE]",
+                   "--passphrase TEXT] [--require-integrity] [--format raw|text] [--in FILE] "
+                   "[--out FILE]",
                    "Decrypt an XSimpleCrypt blob (the header's key is used if present)", runXDecrypt)
 BASICS_CLI_COMMAND(xheader,
                    "xheader (--master-key HEX | --master-passphrase TEXT) [--format raw|text] "

@@ -50,6 +50,45 @@ expect_match("${err}" "not Base64" "bad text")
 run(1 decrypt --key ${key} --in ${WORK}/missing.txt)
 expect_match("${err}" "cannot read" "missing input")
 
+# --require-integrity refuses a cyphertext without checksum or hash.
+run(0 encrypt --key ${key} --integrity none --in ${plain} --out ${WORK}/bare.txt)
+run(1 decrypt --key ${key} --require-integrity --in ${WORK}/bare.txt)
+expect_match("${err}" "^basics-cli decrypt: Integrity failed\n$" "integrity required")
+expect_equal("${out}" "" "integrity required prints nothing")
+run(0 decrypt --key ${key} --in ${WORK}/bare.txt)
+run(0 decrypt --key ${key} --require-integrity --in ${WORK}/cypher.txt)
+expect_equal("${out}" "${original}" "integrity present")
+
+# Inputs beyond what memory or a byte array holds: one line, exit 1, nothing
+# on stdout and no output file. The memory limit is ulimit -v; a build with
+# AddressSanitizer (which reserves terabytes of address space) uses its
+# allocation limit instead.
+execute_process(COMMAND truncate -s 96M ${WORK}/large.bin)
+set(large_args encrypt --key ${key} --compress never --in ${WORK}/large.bin --out ${WORK}/large.txt)
+if(SANITIZE MATCHES "address")
+    execute_process(COMMAND env "ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1:max_allocation_size_mb=64"
+        ${CLI} ${large_args} RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    # The sanitizer's own "==pid==WARNING: ... failed to allocate" line.
+    string(REGEX REPLACE "==[0-9]+==WARNING[^\n]*\n" "" err "${err}")
+else()
+    execute_process(COMMAND sh -c "ulimit -v 250000 && exec \"$0\" \"$@\"" ${CLI} ${large_args}
+        RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+endif()
+expect_equal("${code}" "1" "large input under a memory limit")
+expect_match("${err}" "^basics-cli encrypt: [^\n]+\n$" "one line for a large input")
+expect_equal("${out}" "" "a large input prints nothing")
+if(EXISTS ${WORK}/large.txt)
+    message(FATAL_ERROR "a failed encrypt created its output file")
+endif()
+file(REMOVE ${WORK}/large.bin)
+# A file beyond 2 GiB (sparse) was read as empty and encrypted with success.
+execute_process(COMMAND truncate -s 3G ${WORK}/huge.bin)
+run(1 encrypt --key ${key} --in ${WORK}/huge.bin)
+expect_match("${err}" "^basics-cli encrypt: the input is too large \\(at most 2 GiB\\)\n$" "beyond 2 GiB")
+run_with_input(1 ${WORK}/huge.bin encrypt --key ${key})
+expect_match("${err}" "too large" "beyond 2 GiB on stdin")
+file(REMOVE ${WORK}/huge.bin)
+
 # Usage errors.
 run(2 encrypt --in ${plain})
 expect_match("${err}" "--key is required" "no key")
