@@ -5,6 +5,7 @@
 #include <QTemporaryFile>
 
 #include <cstdio>
+#include <limits>
 
 #ifdef Q_OS_WIN
 #include <fcntl.h>
@@ -235,6 +236,12 @@ bool readInput(const QString &path, QByteArray *bytes, QString *error)
         }
         if (got == 0)
             break;
+        // A byte array holds less than 2 GiB: refuse more instead of cutting
+        // the input short or running into the toolkit's allocation abort.
+        if (got > std::numeric_limits<int>::max() - 64 - all.size()) {
+            *error = QStringLiteral("%1: the input is too large (at most 2 GiB)").arg(path);
+            return false;
+        }
         all.append(buffer, int(got));
     }
     *bytes = all;

@@ -10,8 +10,11 @@
 
 QString BasicsFormat::toString(double value, int precision)
 {
+    // A double has at most 1074 significant decimals; the toolkit asserts on
+    // (or allocates gigabytes for) larger precisions that would only add
+    // zeros, which are dropped below anyway.
     const QLocale locale;
-    QString text = locale.toString(value, 'f', precision);
+    QString text = locale.toString(value, 'f', std::min(precision, 1100));
     const QChar point = locale.decimalPoint();
     if (text.indexOf(point) > 0) {
         // Trailing zeros in the locale's own digits as well as in ASCII.

@@ -7,6 +7,8 @@
 #include <QTranslator>
 #include <QtTest>
 
+#include <limits>
+
 namespace {
 
 const QString Micro = QString::fromUtf8("\xc2\xb5");
@@ -60,6 +62,9 @@ private slots:
         QTest::newRow("C locale") << "C" << 1234.5 << 2 << "1234.5";
         QTest::newRow("nan") << "en_US" << qQNaN() << 3 << "nan";
         QTest::newRow("infinity") << "en_US" << qInf() << 3 << "inf";
+        // Beyond the 1074 decimals a double can need, more asks for nothing.
+        QTest::newRow("huge precision") << "en_US" << 0.1 << std::numeric_limits<int>::max()
+                                        << "0.1000000000000000055511151231257827021181583404541015625";
     }
     void numbersDropTrailingZeros()
     {
