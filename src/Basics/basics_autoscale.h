@@ -27,6 +27,7 @@
 class QPaintDevice;
 class QWidget;
 
+/// DPI auto-scaling of windows and style sheets; call them as Basics::name().
 struct BASICSDLL_EXPORT BasicsAutoScale
 {
     BasicsAutoScale() = delete;

@@ -23,6 +23,8 @@
 
 #include <QString>
 
+/// Installed programs, per-user file associations and HTML help; call them
+/// as Basics::name().
 struct BASICSDLL_EXPORT BasicsDesktop
 {
     BasicsDesktop() = delete;

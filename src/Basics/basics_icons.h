@@ -30,6 +30,7 @@
 
 class QAbstractButton;
 
+/// Icon loading and tinting; call them as Basics::name().
 struct BASICSDLL_EXPORT BasicsIcons
 {
     BasicsIcons() = delete;

@@ -20,6 +20,8 @@
 #include <QString>
 #include <QVariant>
 
+/// Gathers the issues of an operation (severity, text, data) for one report
+/// at its end (see the top of this header).
 class BASICSDLL_EXPORT ErrorCollector : public QObject
 {
     Q_OBJECT
@@ -30,13 +32,18 @@ public:
     enum Severity : int { Information = 0, Warning = 1, Error = 2, Fatal = 3 };
     Q_ENUM(Severity)
 
+/// One collected issue.
     struct Issue
     {
+/// How severe the issue is, as given.
         Severity severity = Information;
+/// The message.
         QString text;
+/// Anything the caller attached.
         QVariant data;
     };
 
+/// An empty collector.
     explicit ErrorCollector(QObject *parent = nullptr);
     ~ErrorCollector() override;
 

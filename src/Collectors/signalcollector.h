@@ -54,11 +54,14 @@
 
 #include <atomic>
 
+/// Coalesces change notifications across nested brackets (see the top of
+/// this header).
 class BASICSDLL_EXPORT SignalCollector : public QObject
 {
     Q_OBJECT
 
 public:
+/// What trigger() does.
     enum Mode : int {
         Collect = 0,    ///< remember triggers inside brackets, emit at once outside
         Block = 1,      ///< drop every trigger
@@ -66,6 +69,7 @@ public:
     };
     Q_ENUM(Mode)
 
+/// What trigger() did with a value.
     enum TriggerResult : int { Emitted = 0, Collected = 1, Ignored = 2 };
     Q_ENUM(TriggerResult)
 
@@ -86,6 +90,7 @@ public:
     int triggerCount() const { return m_triggerCount; }
     /// Bracket nesting depth.
     int depth() const { return m_depth; }
+/// The current mode.
     Mode mode() const { return m_mode; }
     /// Highest remembered level; lowestLevel when nothing is remembered.
     int maxLevel() const { return m_maxLevel; }
@@ -96,7 +101,10 @@ public:
     static int s_instanceCounter;
 
 signals:
+/// A flushed notification: one value, or a QVariantList of several, and
+/// the highest level remembered.
     void triggered(const QVariant &value = QVariant(), int level = 0);
+/// The mode, depth or remembered state changed.
     void changed();
 
 public slots:
@@ -105,10 +113,14 @@ public slots:
     /// Closes a bracket; the outermost one flushes.
     void decrement();
     // Qualified, so that the meta-object knows the registered result type.
+/// Emits, remembers or drops \a value with \a level, by the mode and the
+/// bracket depth.
     SignalCollector::TriggerResult trigger(const QVariant &value, int level);
 
 protected:
+/// Counts the connections to changed().
     void connectNotify(const QMetaMethod &signal) override;
+/// Counts the connections to changed().
     void disconnectNotify(const QMetaMethod &signal) override;
 
 private:
@@ -135,6 +147,7 @@ private:
 class BASICSDLL_EXPORT AutoSignalCollector
 {
 public:
+/// Opens a bracket on \a collector (may be null).
     explicit AutoSignalCollector(SignalCollector *collector);
     ~AutoSignalCollector();
 

@@ -27,6 +27,8 @@
 #include <QColor>
 #include <QVector>
 
+/// Colour arithmetic on QColor: changed copies, the colour of a wavelength
+/// and interpolated colour tables (see the top of this header).
 class BASICSDLL_EXPORT ColorHelper : public QColor
 {
 public:

@@ -60,22 +60,28 @@
 #include <QVector>
 #include <QtGlobal>
 
+/// Scrambles byte arrays and texts with a 64-bit key into a versioned,
+/// optionally compressed and integrity-checked cyphertext (see the top of
+/// this header).
 class BASICSDLL_EXPORT SimpleCrypt
 {
 public:
     // Fixed underlying types: any int may be stored (and behaves as documented).
+/// Whether encryption compresses the plaintext.
     enum CompressionPolicy : int {
         CompressIfSmaller = 0, ///< keep the compressed body only if strictly shorter
         CompressAlways = 1,
         CompressNever = 2 ///< also any value other than 0 and 1
     };
 
+/// The integrity value encryption stores.
     enum IntegrityMode : int {
         NoIntegrity = 0, ///< also any value other than 1 and 2
         ChecksumIntegrity = 1, ///< CRC-16 (qChecksum)
         HashIntegrity = 2 ///< SHA-1
     };
 
+/// The outcome of the last encryption or decryption.
     enum Error : int {
         NoError = 0,
         NoKeyError = 1, ///< no key set
@@ -91,10 +97,14 @@ public:
     explicit SimpleCrypt(quint64 key);
     virtual ~SimpleCrypt();
 
+/// Copies key, settings and the last error.
     SimpleCrypt(const SimpleCrypt &) = default;
+/// Copies key, settings and the last error.
     SimpleCrypt &operator=(const SimpleCrypt &) = default;
 
+/// Sets the key and its key bytes.
     void setKey(quint64 key);
+/// The key (0 when none was set).
     quint64 key() const { return m_key; }
     /// Rebuilds the key bytes from the key: eight bytes, least significant
     /// first.
@@ -102,13 +112,20 @@ public:
     /// True once a key was set (also for key 0).
     bool keyIsSet() const { return !m_keyParts.isEmpty(); }
 
+/// Sets whether encryption compresses; CompressIfSmaller by default.
     void setCompressionPolicy(CompressionPolicy policy) { m_compressionPolicy = policy; }
+/// See setCompressionPolicy().
     CompressionPolicy compressionPolicy() const { return m_compressionPolicy; }
+/// Sets the integrity value encryption stores; ChecksumIntegrity by
+/// default.
     void setIntegrityMode(IntegrityMode mode) { m_integrityMode = mode; }
+/// See setIntegrityMode().
     IntegrityMode integrityMode() const { return m_integrityMode; }
     /// Off: the first payload byte is 0, so equal inputs give equal outputs.
     void setRandomByte(bool on) { m_randomByte = on; }
+/// See setRandomByte().
     bool randomByte() const { return m_randomByte; }
+/// The outcome of the last encryption or decryption.
     Error errorCode() const { return m_lastError; }
 
     /// The least integrity a cyphertext must carry to be decrypted; one
@@ -121,9 +138,14 @@ public:
     /// See setRequiredIntegrity().
     IntegrityMode requiredIntegrity() const { return m_requiredIntegrity; }
 
+/// The cyphertext bytes of \a plaintext; empty on failure (see
+/// errorCode()).
     QByteArray encryptToByteArray(QByteArray plaintext);
+/// The cyphertext bytes of the UTF-8 of \a plaintext.
     QByteArray encryptToByteArray(const QString &plaintext);
+/// The Base64 text form of the cyphertext of the UTF-8 of \a plaintext.
     QString encryptToString(const QString &plaintext);
+/// The Base64 text form of the cyphertext of \a plaintext.
     QString encryptToString(QByteArray plaintext);
 
     /// \a cypher: cyphertext bytes.

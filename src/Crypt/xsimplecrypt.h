@@ -61,6 +61,8 @@
 #include <QString>
 #include <QVariantMap>
 
+/// A SimpleCrypt blob with an optional header map encrypted under a master
+/// key, and keys made from passphrases (see the top of this header).
 class BASICSDLL_EXPORT XSimpleCrypt : public SimpleCrypt
 {
 public:
@@ -77,7 +79,9 @@ public:
     /// \a masterKey 0 means no master key. The data cypher has no key.
     explicit XSimpleCrypt(quint64 masterKey);
 
+/// Sets the master key (0: none).
     void setMasterKey(quint64 masterKey) { m_masterKey = masterKey; }
+/// The master key (0: none).
     quint64 masterKey() const { return m_masterKey; }
 
     /// The data key.
@@ -94,12 +98,16 @@ public:
     /// Latin-1; the digest's first 8 bytes, least significant first.
     static quint64 generateMasterKeyFromPassphrase(const QString &passphrase);
 
+/// Sets the header map the next blob carries.
     void setHeader(const QVariantMap &header) { m_header = header; }
+/// Empties the header map.
     void clearHeader() { m_header.clear(); }
+/// The header map.
     QVariantMap header() const { return m_header; }
 
     /// Whether blobs start with "encrypted" (on by default).
     void setPrependIdentifier(bool prepend) { m_prependIdentifier = prepend; }
+/// See setPrependIdentifier().
     bool prependIdentifier() const { return m_prependIdentifier; }
 
     /// The blob of \a plaintext. With \a storeKey the header entry "Key" is
@@ -118,6 +126,7 @@ public:
 
     /// The code of the last encryption or decryption (Error).
     int lastError() const { return m_error; }
+/// The English text of lastError().
     QString lastErrorString() const { return errorString(m_error); }
     /// The English text of an error code; "Unknown error" for other codes.
     static QString errorString(int code);

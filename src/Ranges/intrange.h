@@ -12,6 +12,7 @@
 
 #include <QList>
 
+/// A run of ints from lower() up to upper(), upper bound exclusive.
 class BASICSDLL_EXPORT IntRange
 {
 public:
@@ -20,7 +21,9 @@ public:
     /// From a up to b (exclusive); the bounds are swapped if b < a.
     IntRange(int a, int b);
 
+/// The first value of the run.
     int lower() const { return m_lower; }
+/// One past the last value of the run.
     int upper() const { return m_upper; }
 
     /// upper - lower, the number of values covered; saturates at INT_MAX for

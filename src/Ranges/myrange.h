@@ -13,6 +13,7 @@
 
 #include <basicsdll_export.h>
 
+/// A closed interval [lower(), upper()] of doubles.
 class BASICSDLL_EXPORT MyRange
 {
 public:
@@ -24,7 +25,9 @@ public:
     /// [-DBL_MAX, +DBL_MAX], the widest range of finite values.
     static MyRange infiniteRange();
 
+/// The lower bound.
     double lower() const { return m_lower; }
+/// The upper bound.
     double upper() const { return m_upper; }
 
     /// True exactly when upper == lower (false for a NaN bound).

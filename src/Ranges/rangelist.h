@@ -40,7 +40,9 @@
 /// them. Equal when both bounds compare equal.
 struct Range
 {
+/// The lower bound.
     double lower;
+/// The upper bound.
     double upper;
 };
 Q_DECLARE_TYPEINFO(Range, Q_PRIMITIVE_TYPE);
@@ -54,6 +56,8 @@ inline bool operator!=(const Range &a, const Range &b)
     return !(a == b);
 }
 
+/// Ranges of doubles merged into an ascending list of disjoint ranges (see
+/// the top of this header).
 class BASICSDLL_EXPORT RangeList
 {
 public:
@@ -61,6 +65,7 @@ public:
 
     /// Same number of ranges, equal position by position.
     bool operator==(const RangeList &other) const { return m_ranges == other.m_ranges; }
+/// Not equal as operator==() compares.
     bool operator!=(const RangeList &other) const { return !(*this == other); }
 
     /// The stored ranges, ascending and disjoint after any addRange on a

@@ -27,6 +27,7 @@
 #include <QPointF>
 #include <QString>
 
+/// Forces single values into an allowed domain.
 class BASICSDLL_EXPORT My1DSanitizer
 {
 public:
@@ -37,14 +38,18 @@ public:
     virtual double sanitized(double x) const = 0;
 };
 
+/// Clamps values into a MyRange.
 class BASICSDLL_EXPORT My1DRangeSanitizer : public My1DSanitizer
 {
 public:
     /// Allows MyRange::infiniteRange().
     My1DRangeSanitizer();
+/// Allows \a range.
     explicit My1DRangeSanitizer(const MyRange &range);
 
+/// The allowed range.
     MyRange range() const { return m_range; }
+/// Sets the allowed range.
     void setRange(const MyRange &range) { m_range = range; }
 
     /// x clamped into the range by the 1-D rule.
@@ -54,6 +59,7 @@ private:
     MyRange m_range;
 };
 
+/// Forces points into an allowed domain.
 class BASICSDLL_EXPORT My2DSanitizer
 {
 public:
@@ -65,16 +71,22 @@ public:
     virtual bool isValid(const QPointF &point, QString *message = nullptr) const;
 };
 
+/// Clamps points into a rectangle of two MyRange.
 class BASICSDLL_EXPORT My2DRangeSanitizer : public My2DSanitizer
 {
 public:
     /// Allows MyRange::infiniteRange() in both coordinates.
     My2DRangeSanitizer();
+/// Allows \a xRange for x and \a yRange for y.
     My2DRangeSanitizer(MyRange xRange, MyRange yRange);
 
+/// The allowed x range.
     MyRange xRange() const { return m_xRange; }
+/// Sets the allowed x range.
     void setXRange(const MyRange &range) { m_xRange = range; }
+/// The allowed y range.
     MyRange yRange() const { return m_yRange; }
+/// Sets the allowed y range.
     void setYRange(const MyRange &range) { m_yRange = range; }
 
     /// x clamped into xRange and y into yRange, each by the 1-D rule.
