@@ -7,7 +7,7 @@
 //    after every replacement. That one is quadratic and takes seconds per
 //    run: it is measured once, and its result checked against the single
 //    pass. It runs on QRegularExpression here, the faster engine (the tests'
-//    reference, testsupport/stylesheetreference.h, uses QRegExp, whose \d
+//    reference in tests/Basics/tst_autoscale.cpp uses QRegExp, whose \d
 //    also matches other scripts' digits; the sheet here has ASCII only).
 
 #include <Basics/basics.h>

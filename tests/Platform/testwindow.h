@@ -18,12 +18,18 @@
 #include <unistd.h>
 #endif
 
+#if defined(_WIN32)
+
+inline Platform::WindowManager::Window activeWindow(const char * = nullptr)
+{
+    return reinterpret_cast<Platform::WindowManager::Window>(GetForegroundWindow());
+}
+
 class TestWindow
 {
 public:
     using Window = Platform::WindowManager::Window;
 
-#if defined(_WIN32)
     explicit TestWindow(const std::string &title, const char * = nullptr)
     {
         WNDCLASSW windowClass = {};
@@ -45,25 +51,63 @@ public:
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&message);
     }
-    Window active() const { return reinterpret_cast<Window>(GetForegroundWindow()); }
-    Window focus() const { return active(); }
 
 private:
     HWND m_window;
+};
+
 #else
+
+inline xcb_atom_t atom(xcb_connection_t *connection, const char *name)
+{
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, std::uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t result = reply ? reply->atom : XCB_NONE;
+    std::free(reply);
+    return result;
+}
+
+// The window manager's active window on \a display; without a window
+// manager, the window with the input focus.
+inline Platform::WindowManager::Window activeWindow(const char *display = nullptr)
+{
+    xcb_connection_t *connection = xcb_connect(display, nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        connection,
+        xcb_get_property(connection, 0, root, atom(connection, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1),
+        nullptr);
+    Platform::WindowManager::Window window = reply && xcb_get_property_value_length(reply) == 4
+                        ? *static_cast<xcb_window_t *>(xcb_get_property_value(reply))
+                        : 0;
+    std::free(reply);
+    if (xcb_get_input_focus_reply_t *focus =
+            window ? nullptr : xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr)) {
+        window = focus->focus;
+        std::free(focus);
+    }
+    xcb_disconnect(connection);
+    return window;
+}
+
+class TestWindow
+{
+public:
+    using Window = Platform::WindowManager::Window;
+
     explicit TestWindow(const std::string &title, const char *display = nullptr)
         : m_connection(xcb_connect(display, nullptr))
     {
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
         m_window = xcb_generate_id(m_connection);
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, m_root, 0, 0, 300, 200, 0,
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, root, 0, 0, 300, 200, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
         const std::uint32_t pid = std::uint32_t(getpid());
         char host[256] = {};
         gethostname(host, sizeof host - 1);
-        set(atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8, title.data(), title.size());
+        set(atom(m_connection, "_NET_WM_NAME"), atom(m_connection, "UTF8_STRING"), 8, title.data(), title.size());
         set(XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, title.data(), title.size());
-        set(atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, &pid, 1);
+        set(atom(m_connection, "_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, &pid, 1);
         set(XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, 8, host, std::strlen(host));
         xcb_map_window(m_connection, m_window);
         // A round trip: the window exists before other connections use it.
@@ -80,38 +124,8 @@ private:
         while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection))
             std::free(event);
     }
-    // The window manager's active window.
-    Window active() const
-    {
-        xcb_get_property_reply_t *reply = xcb_get_property_reply(
-            m_connection,
-            xcb_get_property(m_connection, 0, m_root, atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1),
-            nullptr);
-        const Window window = reply && xcb_get_property_value_length(reply) == 4
-                                  ? *static_cast<xcb_window_t *>(xcb_get_property_value(reply))
-                                  : 0;
-        std::free(reply);
-        return window;
-    }
-    // The input focus (there is no active window without a window manager).
-    Window focus() const
-    {
-        xcb_get_input_focus_reply_t *reply =
-            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr);
-        const Window window = reply ? reply->focus : 0;
-        std::free(reply);
-        return window;
-    }
 
 private:
-    xcb_atom_t atom(const char *name) const
-    {
-        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-            m_connection, xcb_intern_atom(m_connection, 0, std::strlen(name), name), nullptr);
-        const xcb_atom_t result = reply ? reply->atom : XCB_NONE;
-        std::free(reply);
-        return result;
-    }
     void set(xcb_atom_t property, xcb_atom_t type, int format, const void *data, std::size_t count)
     {
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, property, type,
@@ -119,7 +133,7 @@ private:
     }
 
     xcb_connection_t *m_connection;
-    xcb_window_t m_root;
     xcb_window_t m_window;
-#endif
 };
+
+#endif

@@ -1,9 +1,9 @@
 // Detached process start against real peers: Windows' own
 // CommandLineToArgvW (under Wine) for 100 000 random argument lists, and 300
-// real children (testpeer) reporting what they were given.
+// real children (the test peer) reporting what they were given.
 
-#include "launchreport.h"
 #include "platformcheck.h"
+#include "testpeer.h"
 
 #include "Platform/processlauncher.h"
 
@@ -13,7 +13,6 @@
 #include <thread>
 
 #if defined(_WIN32)
-#include <windows.h>
 #include <shellapi.h>
 #else
 #include <cerrno>
@@ -21,11 +20,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #endif
 
-using launchreport::fromUtf16;
-using launchreport::Text;
+using namespace testpeer;
 using Platform::DetachedStart;
 
 namespace {
@@ -33,54 +30,22 @@ namespace {
 std::u16string u16(const std::string &ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 #if defined(_WIN32)
-const char16_t Separator = u'\\';
-std::string programPath()
-{
-    char path[MAX_PATH] = {};
-    return std::string(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-}
-std::string newDirectory()
-{
-    char base[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, base);
-    static int counter = 0; // Wine reuses process ids: the time tells runs apart
-    std::string path;
-    do
-        path = base + std::to_string(GetTickCount64()) + "-" + std::to_string(counter++);
-    while (!CreateDirectoryA(path.c_str(), nullptr));
-    return path;
-}
 bool makeDirectory(const std::u16string &path)
 {
     return CreateDirectoryW(reinterpret_cast<const wchar_t *>(path.c_str()), nullptr);
 }
 void setVariable(const char *name, const std::string &value) { SetEnvironmentVariableA(name, value.c_str()); }
+bool changeDirectory(const std::string &path) { return SetCurrentDirectoryA(path.c_str()); }
 long openHandles()
 {
     DWORD count = 0;
     GetProcessHandleCount(GetCurrentProcess(), &count);
     return long(count);
 }
-Text currentDirectory()
-{
-    wchar_t directory[32768];
-    const DWORD size = GetCurrentDirectoryW(32768, directory);
-    return fromUtf16(std::u16string(reinterpret_cast<char16_t *>(directory), size));
-}
 #else
-const char16_t Separator = u'/';
-std::string programPath()
-{
-    char path[4096] = {};
-    return std::string(path, std::max<ssize_t>(0, readlink("/proc/self/exe", path, sizeof path)));
-}
-std::string newDirectory()
-{
-    std::string pattern = "/tmp/basics-launch-XXXXXX";
-    return mkdtemp(&pattern[0]);
-}
 bool makeDirectory(const std::u16string &path) { return mkdir(fromUtf16(path).c_str(), 0700) == 0; }
 void setVariable(const char *name, const std::string &value) { setenv(name, value.c_str(), 1); }
+bool changeDirectory(const std::string &path) { return chdir(path.c_str()) == 0; }
 long openHandles()
 {
     long count = 0;
@@ -90,24 +55,7 @@ long openHandles()
     closedir(directory);
     return count;
 }
-Text currentDirectory()
-{
-    char *directory = getcwd(nullptr, 0);
-    const Text text(directory);
-    std::free(directory);
-    return text;
-}
 #endif
-
-std::u16string peer()
-{
-    const std::string self = programPath();
-#if defined(_WIN32)
-    return u16(self.substr(0, self.find_last_of('\\')) + "\\platform_testpeer.exe");
-#else
-    return u16(self.substr(0, self.find_last_of('/')) + "/platform_testpeer");
-#endif
-}
 
 // Weighted towards what the quoting rule is about: blanks, quotes and runs
 // of backslashes; and non-ASCII text with a surrogate pair.
@@ -135,6 +83,7 @@ struct Child
     DetachedStart start;
     std::string reportPath;
     std::vector<std::u16string> argv; // as the child must see it
+    Text directory;                   // where it must start
 };
 
 bool contains(const std::vector<Text> &list, const Text &text)
@@ -142,25 +91,21 @@ bool contains(const std::vector<Text> &list, const Text &text)
     return std::find(list.begin(), list.end(), text) != list.end();
 }
 
-void checkReport(const Child &child, const launchreport::Report &report)
+void checkReport(const Child &child, const Report &report)
 {
-    std::vector<Text> argv;
+    std::vector<Text> argv, entries;
     for (const std::u16string &argument : child.argv)
         argv.push_back(fromUtf16(argument));
-    CHECK(report[launchreport::Arguments] == argv);
-    const Text directory = child.start.workingDirectory.empty() ? currentDirectory()
-                                                                : fromUtf16(child.start.workingDirectory);
-    CHECK(report[launchreport::Directory] == std::vector<Text>{directory});
-    const std::vector<Text> &environment = report[launchreport::Environment];
-    const Text parentOnly = fromUtf16(u"BASICS_PARENT_ONLY=parent");
-    CHECK(contains(environment, parentOnly) == child.start.inheritEnvironment);
-    std::vector<Text> entries;
+    CHECK(report[Arguments] == argv);
+    CHECK(report[Directory] == std::vector<Text>{child.directory});
+    const std::vector<Text> &environment = report[Environment];
+    CHECK(contains(environment, fromUtf16(u"BASICS_PARENT_ONLY=parent")) == child.start.inheritEnvironment);
     for (const Platform::EnvironmentEntry &entry : child.start.environment) {
         if (!entry.name.empty() || !entry.value.empty())
             entries.push_back(fromUtf16(entry.name + u"=" + entry.value));
     }
 #if defined(_WIN32)
-    CHECK(report[launchreport::ShellArguments] == argv);
+    CHECK(report[ShellArguments] == argv);
     // Wine adds variables of its own (WINE*, SystemRoot, ...): every entry
     // of the block must be there.
     for (const Text &entry : entries)
@@ -169,7 +114,7 @@ void checkReport(const Child &child, const launchreport::Report &report)
     if (!child.start.inheritEnvironment)
         CHECK(environment == entries);
     // Nothing of the caller's is open, the standard streams are /dev/null.
-    std::vector<Text> descriptors = report[launchreport::Descriptors];
+    std::vector<Text> descriptors = report[Descriptors];
     std::sort(descriptors.begin(), descriptors.end());
     CHECK(descriptors == std::vector<Text>({"0 -> /dev/null", "1 -> /dev/null", "2 -> /dev/null"}));
 #endif
@@ -184,19 +129,17 @@ int runChildren(const std::vector<Child> &children)
         for (std::size_t i = first; i < last; ++i) {
             // A child copies the environment when it is made: each one that
             // inherits it finds its own report path there.
-            setVariable(launchreport::ReportVariable, children[i].reportPath);
+            setVariable(ReportVariable, children[i].reportPath);
             CHECK(Platform::ProcessLauncher::instance().startDetached(children[i].start));
         }
         for (std::size_t i = first; i < last; ++i) {
             std::string data;
-            launchreport::Report report;
+            Report report;
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-            while (!launchreport::readFile(children[i].reportPath, &data) && std::chrono::steady_clock::now() < deadline)
+            while (!readFile(children[i].reportPath, &data) && std::chrono::steady_clock::now() < deadline)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            if (!launchreport::parse(data, &report))
-                continue;
-            checkReport(children[i], report);
-            ++reported;
+            if (parse(data, &report))
+                checkReport(children[i], report), ++reported;
         }
     }
     return reported;
@@ -206,20 +149,22 @@ int runChildren(const std::vector<Child> &children)
 
 PLATFORM_TEST(workedExamplesOfTheQuotingRules)
 {
-    const std::pair<std::u16string, std::u16string> examples[] = {
+    const std::pair<std::u16string, std::u16string> arguments[] = {
         {u"abc", u" abc"}, {u"", u" \"\""}, {u"a b", u" \"a b\""}, {u"a\"b", u" a\\\"b"},
         {u"x\\\"y", u" x\\\\\\\"y"}, {u"say \"hi\"", u" \"say \\\"hi\\\"\""},
         {u"C:\\my dir\\", u" \"C:\\my dir\"\\"}, {u"C:\\dir\\", u" C:\\dir\\"},
         {u"tab\there", u" \"tab\there\""}, {u"a\\\\b", u" a\\\\b"}};
-    for (const auto &example : examples) {
+    for (const auto &[argument, appended] : arguments) {
         std::u16string line;
-        Platform::appendWindowsArgument(line, example.first);
-        CHECK(line == example.second);
+        Platform::appendWindowsArgument(line, argument);
+        CHECK(line == appended);
     }
+    const std::pair<std::u16string, std::u16string> programs[] = {
+        {u"C:/Program Files/t.exe", u"\"C:\\Program Files\\t.exe\" "}, {u"\"C:/a b/t.exe", u"\"C:\\a b\\t.exe "},
+        {u"tab\tonly", u"tab\tonly "}};
+    for (const auto &[program, line] : programs)
+        CHECK(Platform::windowsCommandLine(program, {}) == line);
     CHECK(Platform::windowsCommandLine(u"p", {u"a", u"b c"}) == u"p  a \"b c\"");
-    CHECK(Platform::windowsCommandLine(u"C:/Program Files/t.exe", {}) == u"\"C:\\Program Files\\t.exe\" ");
-    CHECK(Platform::windowsCommandLine(u"\"C:/a b/t.exe", {}) == u"\"C:\\a b\\t.exe ");
-    CHECK(Platform::windowsCommandLine(u"tab\tonly", {}) == u"tab\tonly ");
     CHECK(Platform::windowsCommandLine(u"", {u"x"}) == u" x");
     CHECK(Platform::windowsEnvironmentBlock({{u"A", u"1"}}) == std::u16string(u"A=1\0\0\0", 6));
     CHECK(Platform::windowsEnvironmentBlock({{u"", u""}, {u"B", u""}, {u"", u"v"}})
@@ -255,16 +200,16 @@ PLATFORM_TEST(randomListsReadBackThroughCommandLineToArgvW)
 PLATFORM_TEST(childrenSeeTheirArgumentsEnvironmentAndDirectory)
 {
     const std::string reports = newDirectory();
-    const std::u16string directory = u16(reports) + Separator + u"work dir é 'x' ^&";
-    CHECK(makeDirectory(directory));
+    const std::u16string peer = u16(peerPath()), directory = u16(reports + Separator) + u"work dir é 'x' ^&";
+    CHECK(makeDirectory(directory) && changeDirectory(reports)); // the children's directory unless told
     // A program path with blanks, quotes (not on Windows) and non-ASCII text.
 #if defined(_WIN32)
     const std::u16string copy = u16(reports) + u"\\rep ort ä €.exe";
-    CHECK(CopyFileW(reinterpret_cast<const wchar_t *>(peer().c_str()),
-                    reinterpret_cast<const wchar_t *>(copy.c_str()), FALSE));
+    CHECK(CopyFileW(reinterpret_cast<const wchar_t *>(peer.c_str()), reinterpret_cast<const wchar_t *>(copy.c_str()),
+                    FALSE));
 #else
     const std::u16string copy = u16(reports) + u"/rep ort \"ä\" '$x' \\\t€";
-    CHECK(symlink(fromUtf16(peer()).c_str(), fromUtf16(copy).c_str()) == 0);
+    CHECK(symlink(peerPath().c_str(), fromUtf16(copy).c_str()) == 0);
 #endif
     setVariable("BASICS_PARENT_ONLY", "parent");
 
@@ -272,25 +217,22 @@ PLATFORM_TEST(childrenSeeTheirArgumentsEnvironmentAndDirectory)
     std::vector<Child> children(300);
     for (std::size_t i = 0; i < children.size(); ++i) {
         Child &child = children[i];
-        child.reportPath = reports + char(Separator) + std::to_string(i);
-        child.start.program = i % 5 ? peer() : copy;
+        child.reportPath = reports + Separator + std::to_string(i);
+        child.start.program = i % 5 ? peer : copy;
+        child.argv = {child.start.program};
 #if defined(_WIN32)
-        if (i % 2)
+        if (i % 2) // the child sees backslashes
             std::replace(child.start.program.begin(), child.start.program.end(), u'\\', u'/');
-        child.argv = {child.start.program};
-        std::replace(child.argv[0].begin(), child.argv[0].end(), u'/', u'\\');
-#else
-        child.argv = {child.start.program};
 #endif
         child.start.arguments = randomArguments(random, 6);
         child.argv.insert(child.argv.end(), child.start.arguments.begin(), child.start.arguments.end());
         child.start.inheritEnvironment = i % 3 == 0;
         if (!child.start.inheritEnvironment) {
-            child.start.environment = {{u16(launchreport::ReportVariable), u16(child.reportPath)},
+            child.start.environment = {{u16(ReportVariable), u16(child.reportPath)},
                                        {u"V", randomText(random)}, {u"", u""}, {u"EMPTY", u""}};
         }
-        if (i % 2 == 0)
-            child.start.workingDirectory = directory;
+        child.start.workingDirectory = i % 2 ? u"" : directory;
+        child.directory = fromUtf16(i % 2 ? u16(reports) : directory);
     }
 #if !defined(_WIN32)
     const int inheritable = open("/dev/null", O_RDONLY); // no close-on-exec: must not reach children
@@ -303,23 +245,23 @@ PLATFORM_TEST(childrenSeeTheirArgumentsEnvironmentAndDirectory)
     // Without a program the first argument names it.
     Child child;
     child.reportPath = reports + "/first-argument";
-    child.start.arguments = {peer(), u"x y"};
-    child.argv = child.start.arguments;
+    child.argv = child.start.arguments = {peer, u"x y"};
+    child.directory = reports;
     CHECK(runChildren({child}) == 1);
 #endif
 }
 
 PLATFORM_TEST(failedStartsReportFalseAndLeaveNothingOpen)
 {
-    const std::u16string directory = u16(newDirectory());
+    const std::u16string directory = u16(newDirectory()), peer = u16(peerPath());
     std::vector<DetachedStart> failing(5);
-    failing[0].program = directory + Separator + u"missing.exe";
-    failing[1].program = peer();
-    failing[1].workingDirectory = directory + Separator + u"missing";
+    failing[0].program = directory + char16_t(Separator) + u"missing.exe";
+    failing[1].program = peer;
+    failing[1].workingDirectory = failing[0].program; // no such directory
     failing[3].program = directory; // a directory is no program
-    failing[4].program = peer();
+    failing[4].program = peer;
     failing[4].inheritEnvironment = false;
-    failing[4].workingDirectory = peer(); // a file is no directory
+    failing[4].workingDirectory = peer; // a file is no directory
 #if !defined(_WIN32)
     const std::u16string plain = directory + u"/not executable";
     std::fclose(std::fopen(fromUtf16(plain).c_str(), "w"));

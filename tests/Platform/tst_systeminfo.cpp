@@ -10,6 +10,7 @@
 
 #include "Platform/systeminfo.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -27,40 +28,32 @@ using Platform::SystemInfo;
 
 namespace {
 
-std::wstring widen(const std::string &ascii)
-{
-    return std::wstring(ascii.begin(), ascii.end());
-}
-
 // A file of a test data folder as this platform names it (under Wine, the
 // Linux root is drive Z:).
 std::wstring dataPath(const std::string &folder, const std::string &name)
 {
-    std::string path = folder + "/" + name;
 #if defined(_WIN32)
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
+    const std::string path = "Z:" + folder + "/" + name;
+#else
+    const std::string path = folder + "/" + name;
 #endif
-    return widen(path);
+    return std::wstring(path.begin(), path.end());
 }
 
 std::string trimmed(const std::string &text)
 {
     const std::size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return std::string();
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    return first == std::string::npos ? std::string()
+                                      : text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-struct ExpectedSigner
+// What tests/Platform/signdata/make_signed.py put into the files.
+const struct
 {
     const char *file;
     SignerLookup result;
     const wchar_t *name;
-};
-
-// What tests/Platform/signdata/make_signed.py put into the files.
-const ExpectedSigner expectedSigners[] = {
+} expectedSigners[] = {
     {"leaf-first.exe", SignerLookup::Found, L"Linsenschleiferei M\u00fcller"},
     {"leaf-first-pe32.dll", SignerLookup::Found, L"Linsenschleiferei M\u00fcller"},
     {"issuer-first.exe", SignerLookup::Found, L"Precision Optics Release Signing"},
@@ -80,24 +73,21 @@ const ExpectedSigner expectedSigners[] = {
 #if defined(_WIN32)
 bool containsPathEndingIn(const std::vector<std::wstring> &paths, const std::wstring &end)
 {
-    for (const std::wstring &path : paths)
-        if (path.size() >= end.size()
-            && _wcsicmp(path.c_str() + path.size() - end.size(), end.c_str()) == 0)
-            return true;
-    return false;
+    return std::any_of(paths.begin(), paths.end(), [&](const std::wstring &path) {
+        return path.size() >= end.size() && _wcsicmp(path.c_str() + path.size() - end.size(), end.c_str()) == 0;
+    });
 }
 
 // The output of a command run by the system's own command interpreter.
-std::string commandOutput(const char *command)
+std::string commandOutput(const std::string &command)
 {
     std::string output;
-    FILE *pipe = _popen(command, "r");
-    if (!pipe)
-        return output;
     char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        output += buffer;
-    _pclose(pipe);
+    if (FILE *pipe = _popen(command.c_str(), "r")) {
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            output += buffer;
+        _pclose(pipe);
+    }
     return output;
 }
 
@@ -105,8 +95,7 @@ std::string commandOutput(const char *command)
 // empty when the value does not exist.
 std::string registryQuery(const char *key, const char *name)
 {
-    const std::string output =
-        commandOutput((std::string("reg query \"") + key + "\" /v " + name + " 2>nul").c_str());
+    const std::string output = commandOutput(std::string("reg query \"") + key + "\" /v " + name + " 2>nul");
     const std::size_t at = output.find(std::string(name) + "    REG_");
     if (at == std::string::npos)
         return std::string();
@@ -120,10 +109,9 @@ std::string registryQuery(const char *key, const char *name)
 
 PLATFORM_TEST(signersOfTheProjectsFiles)
 {
-    for (const ExpectedSigner &expected : expectedSigners) {
+    for (const auto &expected : expectedSigners) {
         std::wstring name = L"(unchanged)";
-        const SignerLookup result = SystemInfo::system().signerName(
-            dataPath(BASICS_SIGNED_TESTDATA_DIR, expected.file), &name);
+        const SignerLookup result = SystemInfo::system().signerName(dataPath(BASICS_SIGNED_TESTDATA_DIR, expected.file), &name);
         if (result != expected.result || name != expected.name)
             std::printf("  %s: result %d\n", expected.file, int(result));
         CHECK(result == expected.result && name == expected.name);
@@ -151,30 +139,22 @@ PLATFORM_TEST(processorNameAsTheSystemGivesIt)
 
 PLATFORM_TEST(processorNameFromCpuinfoTexts)
 {
-    CHECK(Platform::processorNameFromCpuinfo("processor\t: 0\nmodel name\t: Xeon CPU \n"
-                                             "processor\t: 1\nmodel name\t: other\n")
+    CHECK(Platform::processorNameFromCpuinfo("processor\t: 0\nmodel name\t: Xeon CPU \nprocessor\t: 1\nmodel name\t: other\n")
           == "Xeon CPU");
-    CHECK(Platform::processorNameFromCpuinfo("Processor\t: ARMv7 rev 4\nprocessor\t: 0\n")
-          == "ARMv7 rev 4");
+    CHECK(Platform::processorNameFromCpuinfo("Processor\t: ARMv7 rev 4\nprocessor\t: 0\n") == "ARMv7 rev 4");
     CHECK(Platform::processorNameFromCpuinfo("processor\t: 0\nBogoMIPS\t: 50.00\n").empty());
 }
 
 PLATFORM_TEST(libraryNames)
 {
-    const struct
-    {
-        const wchar_t *path;
-        bool sharedObject;
-        bool dll;
-    } cases[] = {
+    const struct { const wchar_t *path; bool sharedObject, dll; } cases[] = {
         {L"/usr/lib/libQt5Core.so.5.15.8", true, false}, {L"/opt/libplugin.so", true, false},
         {L"/opt/libplugin.so.1a", false, false},          {L"/opt/libplugin.so.", false, false},
         {L"/opt/.so", false, false},                      {L"/opt/lib.so.d/tool", false, false},
         {L"C:\\Windows\\KERNEL32.DLL", false, true},       {L"C:\\Tools\\lens.exe", false, false},
     };
     for (const auto &c : cases)
-        CHECK(Platform::isSharedObjectName(c.path) == c.sharedObject
-              && Platform::isDllName(c.path) == c.dll);
+        CHECK(Platform::isSharedObjectName(c.path) == c.sharedObject && Platform::isDllName(c.path) == c.dll);
     // Without a current context there are no OpenGL strings.
     CHECK(SystemInfo::system().glString(Platform::GlString::Vendor).empty());
 }
@@ -206,15 +186,12 @@ PLATFORM_TEST(buildValuesAsTheRegistryHoldsThem)
         const bool found = SystemInfo::system().buildValue(name, &value);
         std::printf("  %s: ours %s '%s', reg query '%s'\n", name, found ? "found" : "absent",
                     value.c_str(), reported.c_str());
-        CHECK(found == !reported.empty());
         // reg query shows numbers in hexadecimal, ours are decimal.
-        if (found && reported.compare(0, 2, "0x") == 0)
-            CHECK(std::strtoul(reported.c_str(), nullptr, 16)
-                  == std::strtoul(value.c_str(), nullptr, 10));
-        else if (found)
-            CHECK(value == reported);
-        else
-            CHECK(value.empty());
+        const bool hexadecimal = reported.compare(0, 2, "0x") == 0;
+        CHECK(found == !reported.empty());
+        CHECK(!found ? value.empty()
+                     : hexadecimal ? std::strtoul(reported.c_str(), nullptr, 16) == std::strtoul(value.c_str(), nullptr, 10)
+                                   : value == reported);
     }
 }
 

@@ -5,58 +5,26 @@
 // server (Xvfb with openbox) and a bare Xvfb without a window manager;
 // under Wine against Wine's window system.
 
-#include "launchreport.h"
 #include "platformcheck.h"
+#include "testpeer.h"
 #include "testwindow.h"
 
 #include "Platform/processlauncher.h"
 
-#include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <thread>
 
 #if !defined(_WIN32)
-#include <csignal>
-#include <fcntl.h>
-#include <sys/wait.h>
+#include "../testsupport/privatexserver.h"
 #endif
 
 using Platform::WindowManager;
 
 namespace {
 
-constexpr int StopNumber = -424242;
 constexpr std::uint32_t PeerTag = 0x5eed0001u, ChurnTag = 0x5eed0002u;
-
-#if defined(_WIN32)
-std::string peerPath()
-{
-    char path[MAX_PATH] = {};
-    const std::string self(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    return self.substr(0, self.find_last_of('\\')) + "\\platform_testpeer.exe";
-}
-std::string newFile(const char *name)
-{
-    char base[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, base);
-    return base + std::to_string(GetTickCount64()) + name;
-}
-#else
-std::string peerPath()
-{
-    char path[4096] = {};
-    const std::string self(path, std::size_t(std::max<ssize_t>(0, readlink("/proc/self/exe", path, sizeof path))));
-    return self.substr(0, self.find_last_of('/')) + "/platform_testpeer";
-}
-std::string newFile(const char *name)
-{
-    std::string pattern = "/tmp/basics-windows-XXXXXX";
-    return mkdtemp(&pattern[0]) + std::string("/") + name;
-}
-#endif
 
 WindowManager::NativePath native(const std::string &ascii) { return {ascii.begin(), ascii.end()}; }
 
@@ -76,7 +44,7 @@ bool waitUntil(const std::function<bool()> &condition, int seconds = 20)
 bool startPeer(std::initializer_list<std::string> arguments)
 {
     Platform::DetachedStart start;
-    const std::string program = peerPath();
+    const std::string program = testpeer::peerPath();
     start.program.assign(program.begin(), program.end());
     for (const std::string &argument : arguments)
         start.arguments.emplace_back(argument.begin(), argument.end());
@@ -111,11 +79,11 @@ PLATFORM_TEST(twoProcessesShareTagsOrderNumbersTitlesAndActivation)
     if (!desktopReachable())
         return;
     WindowManager &windows = WindowManager::instance();
-    const std::string idFile = newFile("peer-id");
+    const std::string idFile = testpeer::newDirectory() + testpeer::Separator + "peer-id";
     TestWindow own("test window");
     CHECK(startPeer({"tagged", idFile, std::to_string(PeerTag), "Peer window #1"}));
     std::string id;
-    CHECK(waitUntil([&] { return launchreport::readFile(idFile, &id); }));
+    CHECK(waitUntil([&] { return testpeer::readFile(idFile, &id); }));
     const WindowManager::Window peer = std::strtoull(id.c_str(), nullptr, 10);
 
     std::string title;
@@ -128,7 +96,7 @@ PLATFORM_TEST(twoProcessesShareTagsOrderNumbersTitlesAndActivation)
     CHECK(windows.orderNumber(own.id()) == 0 && windows.toolTag(own.id()) == 0); // never set
 
     // The peer's program, in the forms each system accepts.
-    const std::string program = peerPath();
+    const std::string program = testpeer::peerPath();
     CHECK(windows.firstWindowOfExecutable(native(program)) == peer);
     CHECK(windows.firstWindowOfExecutable(WindowManager::NativePath()) == 0);
     std::string other = program;
@@ -137,7 +105,7 @@ PLATFORM_TEST(twoProcessesShareTagsOrderNumbersTitlesAndActivation)
         c = c == '\\' ? '/' : char(toupper(c));
     CHECK(windows.firstWindowOfExecutable(native(other)) == peer); // case and slashes do not matter
 #else
-    const std::string link = newFile("linked peer");
+    const std::string link = idFile + " linked peer";
     CHECK(symlink(program.c_str(), link.c_str()) == 0);
     CHECK(windows.firstWindowOfExecutable(link) == peer);
     other.back() = char(toupper(other.back()));
@@ -147,12 +115,12 @@ PLATFORM_TEST(twoProcessesShareTagsOrderNumbersTitlesAndActivation)
     // First this process's window is made active (asked again until the
     // window manager, or Wine's, has let the peer's window go), then the
     // peer's must become active on one request.
-    CHECK(waitUntil([&] { return windows.bringToFront(own.id()) && own.active() == own.id(); }));
+    CHECK(waitUntil([&] { return windows.bringToFront(own.id()) && activeWindow() == own.id(); }));
     CHECK(windows.bringToFront(peer));
-    CHECK(waitUntil([&] { return own.active() == peer; }));
+    CHECK(waitUntil([&] { return activeWindow() == peer; }));
 
     // Told through its order number, the peer leaves; its window is gone.
-    CHECK(windows.setOrderNumber(peer, StopNumber));
+    CHECK(windows.setOrderNumber(peer, testpeer::StopNumber));
     CHECK(waitUntil([&] { return !listed(windows, PeerTag, peer); }));
     CHECK(!windows.setOrderNumber(peer, 1) && windows.orderNumber(peer) == 0 && !windows.tagWindow(peer, 1));
     CHECK(windows.firstWindowOfExecutable(native(program)) == 0);
@@ -163,7 +131,7 @@ PLATFORM_TEST(enumerationSkipsWindowsThatVanish)
     if (!desktopReachable())
         return;
     WindowManager &windows = WindowManager::instance();
-    const std::string stopFile = newFile("stop");
+    const std::string stopFile = testpeer::newDirectory() + testpeer::Separator + "stop";
     TestWindow own("steady");
     CHECK(windows.tagWindow(own.id(), ChurnTag));
     CHECK(waitUntil([&] { return listed(windows, ChurnTag, own.id()); })); // managed by now
@@ -176,9 +144,9 @@ PLATFORM_TEST(enumerationSkipsWindowsThatVanish)
         missed += !listed(windows, ChurnTag, own.id());
         for (const WindowManager::TaggedWindow &window : found)
             windows.orderNumber(window.window); // may be gone already
-        windows.firstWindowOfExecutable(native(peerPath()));
+        windows.firstWindowOfExecutable(native(testpeer::peerPath()));
     }
-    launchreport::writeFile(stopFile, "stop");
+    testpeer::writeFile(stopFile, "stop");
     std::printf("  %d enumerations, %d churning windows seen, steady one missed %d times\n", rounds,
                 churning, missed);
     CHECK(missed == 0 && rounds > 10);
@@ -187,37 +155,20 @@ PLATFORM_TEST(enumerationSkipsWindowsThatVanish)
 #if !defined(_WIN32)
 PLATFORM_TEST(withoutWindowManagerTheRootChildrenCount)
 {
-    // A bare X server of our own. It writes its display number and the
-    // newline separately, and fails if the pipe closes in between.
-    int numberPipe[2];
-    CHECK(pipe(numberPipe) == 0);
-    const pid_t server = fork();
-    if (server == 0) {
-        dup2(open("/dev/null", O_WRONLY), 2);
-        execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(numberPipe[1]).c_str(), "-nolisten", "tcp",
-               static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    close(numberPipe[1]);
-    std::string display = ":";
-    for (char c; display.back() != '\n' && read(numberPipe[0], &c, 1) == 1;)
-        display += c;
-    close(numberPipe[0]);
-    CHECK(display.back() == '\n');
-    if (display.back() != '\n')
-        return;
-    display.pop_back();
+    std::string display;
     {
+        PrivateXServer server; // a bare X server of our own
+        CHECK(server.start({"Xvfb"}, false));
+        if ((display = server.display).empty())
+            return;
         std::unique_ptr<WindowManager> bare;
         CHECK(waitUntil([&] { return (bare = WindowManager::connect(display.c_str()))->isAvailable(); }, 10));
         TestWindow first("first", display.c_str()), second("second", display.c_str());
         CHECK(bare->tagWindow(first.id(), PeerTag) && bare->tagWindow(second.id(), PeerTag));
         CHECK(listed(*bare, PeerTag, first.id()) && listed(*bare, PeerTag, second.id()));
         CHECK(bare->bringToFront(second.id()));
-        CHECK(waitUntil([&] { return first.focus() == second.id(); }, 5));
+        CHECK(waitUntil([&] { return activeWindow(display.c_str()) == second.id(); }, 5));
     }
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
     CHECK(!WindowManager::connect(display.c_str())->isAvailable()); // gone: the null backend
 }
 #endif

@@ -18,30 +18,21 @@
 namespace {
 
 // Records every call as text: "33" for 33 of 100 on the window, "show" or
-// "hide" for the progress state.
-class ScriptedTaskbar : public Platform::Taskbar
+// "hide" for the progress state, "window?" for a call about another window.
+struct ScriptedTaskbar : Platform::Taskbar
 {
-public:
     bool available = true;
-    quintptr window = 0; // the window every call must name
-    int opened = 0;
-    int closed = 0;
+    quintptr window = 0;
+    int opened = 0, closed = 0;
     QStringList calls;
 
-    std::unique_ptr<Platform::TaskbarSession> open(const std::string &) override
-    {
-        ++opened;
-        return std::make_unique<Session>(this);
-    }
-
-private:
     struct Session : Platform::TaskbarSession
     {
+        ScriptedTaskbar *owner;
         explicit Session(ScriptedTaskbar *owner) : owner(owner) {}
         ~Session() override { ++owner->closed; }
         bool isAvailable() const override { return owner->available; }
-        bool setProgressValue(Platform::NativeWindow window, std::uint64_t completed,
-                              std::uint64_t total) override
+        bool setProgressValue(Platform::NativeWindow window, std::uint64_t completed, std::uint64_t total) override
         {
             return record(window, total == 100 ? QString::number(completed) : "total?");
         }
@@ -55,24 +46,28 @@ private:
             return true;
         }
         void *nativeInterface() const override { return nullptr; }
-        ScriptedTaskbar *owner;
     };
+    std::unique_ptr<Platform::TaskbarSession> open(const std::string &) override
+    {
+        ++opened;
+        return std::make_unique<Session>(this);
+    }
 };
 
-// Runs "minimum=N;maximum=N;value=N;visible=0|1;show;hide" on \a progress and returns
-// minimum, maximum and value.
+// Runs "minimum=N;maximum=N;value=N;visible=0|1;show;hide" on \a progress and
+// returns minimum, maximum and value.
 QList<int> play(TaskbarProgress *progress, const QString &script)
 {
-    for (const QString &step : script.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const QString name = step.section(QLatin1Char('='), 0, 0);
-        const int number = step.section(QLatin1Char('='), 1).toInt();
-        if (name == QLatin1String("minimum"))
+    for (const QString &step : script.split(';', Qt::SkipEmptyParts)) {
+        const QString name = step.section('=', 0, 0);
+        const int number = step.section('=', 1).toInt();
+        if (name == "minimum")
             progress->setMinimum(number);
-        else if (name == QLatin1String("maximum"))
+        else if (name == "maximum")
             progress->setMaximum(number);
-        else if (name == QLatin1String("value"))
+        else if (name == "value")
             progress->setValue(number);
-        else if (name == QLatin1String("visible"))
+        else if (name == "visible")
             progress->setVisible(number != 0);
         else
             QMetaObject::invokeMethod(progress, qPrintable(name));
@@ -80,8 +75,7 @@ QList<int> play(TaskbarProgress *progress, const QString &script)
     return {progress->minimum(), progress->maximum(), progress->value()};
 }
 
-// Records the updates of one application (other programs may share the
-// bus).
+// Records the updates of one application (other programs may share the bus).
 class LauncherListener : public QObject
 {
     Q_OBJECT
@@ -90,7 +84,7 @@ public:
 public slots:
     void update(const QString &uri, const QVariantMap &properties)
     {
-        if (uri == QLatin1String("application://org.example.LensDesigner.desktop"))
+        if (uri == "application://org.example.LensDesigner.desktop")
             updates.append(properties);
     }
 };
@@ -102,121 +96,102 @@ class TestTaskbarProgress : public QObject
     Q_OBJECT
 
 private slots:
-    void updates_data();
-    void updates();
-    void withoutWidgetOrTaskbar();
-    void reportsOnTheTopLevelWindow();
-    void launcherSignals();
-};
-
-void TestTaskbarProgress::updates_data()
-{
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QList<int>>("numbers"); // minimum, maximum, value
-    QTest::addColumn<QStringList>("calls");
-
-    QTest::newRow("defaults") << "" << QList<int>{0, 100, 0} << QStringList{};
-    QTest::newRow("maximum below minimum") << "maximum=-5" << QList<int>{-5, 0, 0}
-                                           << QStringList{"100"};
-    QTest::newRow("minimum above maximum") << "value=30;minimum=200" << QList<int>{100, 200, 100}
-                                           << QStringList{"30", "0"};
-    QTest::newRow("outside the range") << "value=150;value=-3" << QList<int>{0, 100, 0}
-                                       << QStringList{"100", "0"};
-    QTest::newRow("thirds truncated") << "maximum=3;value=1;value=2" << QList<int>{0, 3, 2}
-                                      << QStringList{"0", "33", "66"};
-    QTest::newRow("equal values do nothing") << "value=40;value=40;minimum=0;maximum=100"
-                                             << QList<int>{0, 100, 40} << QStringList{"40"};
-    QTest::newRow("clamped value set again") << "value=150;value=150" << QList<int>{0, 100, 100}
-                                             << QStringList{"100", "100"};
-    QTest::newRow("empty range sends 0") << "value=100;maximum=0;value=9" << QList<int>{0, 0, 0}
-                                         << QStringList{"100", "0", "0"};
-    QTest::newRow("widest range")
-        << "minimum=-2147483648;maximum=2147483647;value=2147483646;value=2147483647"
-        << QList<int>{INT_MIN, INT_MAX, INT_MAX} << QStringList{"99", "50", "99", "100"};
-    QTest::newRow("swapped extremes") << "minimum=2147483647;maximum=-2147483648"
-                                      << QList<int>{INT_MIN, 100, 100} << QStringList{"0", "100"};
-    QTest::newRow("show and hide, values sent while hidden")
-        << "show;hide;value=10;visible=0;visible=1" << QList<int>{0, 100, 10}
-        << QStringList{"show", "hide", "10", "hide", "show"};
-}
-
-void TestTaskbarProgress::updates()
-{
-    QFETCH(QString, script);
-    QFETCH(QList<int>, numbers);
-    QFETCH(QStringList, calls);
-    ScriptedTaskbar taskbar;
-    Platform::ScopedOverride<Platform::Taskbar> scope(taskbar);
-    QWidget window;
-    taskbar.window = window.winId();
-    TaskbarProgress progress(&window);
-    QCOMPARE(play(&progress, script), numbers);
-    QCOMPARE(taskbar.calls, calls);
-}
-
-void TestTaskbarProgress::withoutWidgetOrTaskbar()
-{
-    ScriptedTaskbar taskbar;
-    Platform::ScopedOverride<Platform::Taskbar> scope(taskbar);
+    void updates_data()
     {
-        TaskbarProgress progress(nullptr);
-        QCOMPARE(play(&progress, "maximum=-5;value=150;show"), (QList<int>{-5, 0, 0}));
-        QCOMPARE(progress.getTaskbarPtr(), nullptr);
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QList<int>>("numbers"); // minimum, maximum, value
+        QTest::addColumn<QStringList>("calls");
+
+        QTest::newRow("defaults") << "" << QList<int>{0, 100, 0} << QStringList{};
+        QTest::newRow("maximum below minimum") << "maximum=-5" << QList<int>{-5, 0, 0} << QStringList{"100"};
+        QTest::newRow("minimum above maximum") << "value=30;minimum=200" << QList<int>{100, 200, 100}
+                                               << QStringList{"30", "0"};
+        QTest::newRow("outside the range") << "value=150;value=-3" << QList<int>{0, 100, 0} << QStringList{"100", "0"};
+        QTest::newRow("thirds truncated") << "maximum=3;value=1;value=2" << QList<int>{0, 3, 2}
+                                          << QStringList{"0", "33", "66"};
+        QTest::newRow("equal values do nothing") << "value=40;value=40;minimum=0;maximum=100"
+                                                 << QList<int>{0, 100, 40} << QStringList{"40"};
+        QTest::newRow("empty range sends 0") << "value=100;maximum=0;value=9" << QList<int>{0, 0, 0}
+                                             << QStringList{"100", "0", "0"};
+        QTest::newRow("widest range") << "minimum=-2147483648;maximum=2147483647;value=2147483646;value=2147483647"
+                                      << QList<int>{INT_MIN, INT_MAX, INT_MAX} << QStringList{"99", "50", "99", "100"};
+        QTest::newRow("swapped extremes") << "minimum=2147483647;maximum=-2147483648" << QList<int>{INT_MIN, 100, 100}
+                                          << QStringList{"0", "100"};
+        QTest::newRow("show and hide, values sent while hidden")
+            << "show;hide;value=10;visible=0;visible=1" << QList<int>{0, 100, 10}
+            << QStringList{"show", "hide", "10", "hide", "show"};
     }
-    taskbar.available = false;
+
+    void updates()
     {
+        QFETCH(QString, script);
+        QFETCH(QList<int>, numbers);
+        QFETCH(QStringList, calls);
+        ScriptedTaskbar taskbar;
+        Platform::ScopedOverride<Platform::Taskbar> scope(taskbar);
         QWidget window;
+        taskbar.window = window.winId();
         TaskbarProgress progress(&window);
-        QCOMPARE(progress.parent(), &window);
-        QCOMPARE(play(&progress, "value=150;hide"), (QList<int>{0, 100, 100}));
+        QCOMPARE(play(&progress, script), numbers);
+        QCOMPARE(taskbar.calls, calls);
     }
-    QVERIFY(taskbar.calls.isEmpty());
-    // The taskbar is opened and closed once per object, widget or not.
-    QCOMPARE(taskbar.opened, 2);
-    QCOMPARE(taskbar.closed, 2);
-}
 
-void TestTaskbarProgress::reportsOnTheTopLevelWindow()
-{
-    ScriptedTaskbar taskbar;
-    Platform::ScopedOverride<Platform::Taskbar> scope(taskbar);
-    QDialog dialog;
-    auto *field = new QLineEdit(&dialog);
-    taskbar.window = dialog.winId();
-    auto *progress = new TaskbarProgress(field);
-    progress->setValue(25);
-    QCOMPARE(taskbar.calls, QStringList{"25"});
-    QVERIFY(!field->testAttribute(Qt::WA_NativeWindow));
-    delete field; // takes the progress along
-    QCOMPARE(taskbar.closed, 1);
-}
-
-void TestTaskbarProgress::launcherSignals()
-{
-    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        QSKIP("needs the desktop session's D-Bus session bus");
-    QDBusConnection bus =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("listener"));
-    LauncherListener listener;
-    QVERIFY(bus.connect(QString(), QString(), QStringLiteral("com.canonical.Unity.LauncherEntry"),
-                        QStringLiteral("Update"), &listener,
-                        SLOT(update(QString, QVariantMap))));
-
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.LensDesigner.desktop"));
-    QWidget window;
+    // Nothing is sent without a widget or a taskbar; either way the session
+    // opened is closed again. A widget inside a dialog reports on the dialog.
+    void windows()
     {
-        TaskbarProgress progress(&window);
-        play(&progress, "show;maximum=3;value=1;value=1;value=2;maximum=3;value=7;hide");
+        ScriptedTaskbar taskbar;
+        Platform::ScopedOverride<Platform::Taskbar> scope(taskbar);
+        {
+            TaskbarProgress progress(nullptr);
+            QCOMPARE(play(&progress, "maximum=-5;value=150;show"), (QList<int>{-5, 0, 0}));
+            QCOMPARE(progress.getTaskbarPtr(), nullptr);
+        }
+        taskbar.available = false;
+        {
+            QWidget window;
+            TaskbarProgress progress(&window);
+            QCOMPARE(play(&progress, "value=150;hide"), (QList<int>{0, 100, 100}));
+        }
+        QVERIFY(taskbar.calls.isEmpty());
+        QCOMPARE(taskbar.closed, taskbar.opened);
+
+        taskbar.available = true;
+        QDialog dialog;
+        auto *field = new QLineEdit(&dialog);
+        taskbar.window = dialog.winId();
+        new TaskbarProgress(field);
+        field->findChild<TaskbarProgress *>()->setValue(25);
+        QCOMPARE(taskbar.calls, QStringList{"25"});
+        QVERIFY(!field->testAttribute(Qt::WA_NativeWindow));
+        delete field; // takes the progress along
+        QCOMPARE(taskbar.closed, taskbar.opened);
     }
-    const QList<QVariantMap> expected = {
-        {{"progress-visible", true}}, {{"progress", 0.0}}, {{"progress", 0.33}},
-        {{"progress", 0.66}},         {{"progress", 1.0}}, {{"progress-visible", false}},
-    };
-    QTRY_COMPARE_WITH_TIMEOUT(listener.updates.size(), expected.size(), 10000);
-    QTest::qWait(300); // nothing else arrives
-    QCOMPARE(listener.updates, expected);
-    QDBusConnection::disconnectFromBus(QStringLiteral("listener"));
-}
+
+    void launcherSignals()
+    {
+        if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+            QSKIP("needs the desktop session's D-Bus session bus");
+        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "listener");
+        LauncherListener listener;
+        QVERIFY(bus.connect(QString(), QString(), "com.canonical.Unity.LauncherEntry", "Update", &listener,
+                            SLOT(update(QString, QVariantMap))));
+        QGuiApplication::setDesktopFileName("org.example.LensDesigner.desktop");
+        QWidget window;
+        {
+            TaskbarProgress progress(&window);
+            play(&progress, "show;maximum=3;value=1;value=1;value=2;maximum=3;value=7;hide");
+        }
+        const QList<QVariantMap> expected = {
+            {{"progress-visible", true}}, {{"progress", 0.0}}, {{"progress", 0.33}},
+            {{"progress", 0.66}},         {{"progress", 1.0}}, {{"progress-visible", false}},
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(listener.updates.size(), expected.size(), 10000);
+        QTest::qWait(300); // nothing else arrives
+        QCOMPARE(listener.updates, expected);
+        QDBusConnection::disconnectFromBus("listener");
+    }
+};
 
 QTEST_MAIN(TestTaskbarProgress)
 #include "tst_taskbarprogress.moc"

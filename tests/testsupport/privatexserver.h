@@ -30,10 +30,8 @@ struct PrivateXServer
     ~PrivateXServer()
     {
         for (pid_t pid : {m_windowManager, m_server}) {
-            if (pid > 0) {
-                kill(pid, SIGTERM);
+            if (pid > 0 && kill(pid, SIGTERM) == 0)
                 waitpid(pid, nullptr, 0);
-            }
         }
     }
 
@@ -43,9 +41,8 @@ struct PrivateXServer
     {
         int ends[2];
         if (pipe(ends) != 0)
-            return fail("no pipe");
-        command.insert(command.begin() + 1,
-                       {"-displayfd", std::to_string(ends[1]), "-nolisten", "tcp"});
+            return (error = "no pipe"), false;
+        command.insert(command.begin() + 1, {"-displayfd", std::to_string(ends[1]), "-nolisten", "tcp"});
         m_server = spawn(command, {}, ends[1]);
         close(ends[1]);
         std::string number;
@@ -54,54 +51,46 @@ struct PrivateXServer
             number += c;
         close(ends[0]);
         if (number.empty())
-            return fail(command.front() + " did not start");
+            return (error = command.front() + " did not start"), false;
         display = ":" + number;
         if (!windowManager)
             return true;
         m_windowManager = spawn({"openbox", "--sm-disable"}, "DISPLAY=" + display, -1);
-        const std::string ready = "xprop -display " + display
-            + " -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'";
+        const std::string ready =
+            "xprop -display " + display + " -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'";
         for (int i = 0; i < 200; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
             if (std::system(ready.c_str()) == 0)
                 return true;
         }
-        return fail("openbox did not start on " + display);
+        return (error = "openbox did not start on " + display), false;
     }
 
 private:
-    bool fail(const std::string &text)
-    {
-        error = text;
-        return false;
-    }
-
     // fork and exec with output silenced, \a extra added to the environment,
     // and only \a keepOpen inherited. What allocates happens before fork:
     // the child of a threaded process may only make plain system calls.
-    static pid_t spawn(const std::vector<std::string> &command, const std::string &extra,
-                       int keepOpen)
+    static pid_t spawn(const std::vector<std::string> &command, const std::string &extra, int keepOpen)
     {
         std::vector<char *> arguments, environment;
         for (const std::string &argument : command)
             arguments.push_back(const_cast<char *>(argument.c_str()));
         arguments.push_back(nullptr);
+        if (!extra.empty())
+            environment.push_back(const_cast<char *>(extra.c_str()));
         for (char **entry = environ; *entry; ++entry)
             environment.push_back(*entry);
-        if (!extra.empty())
-            environment.insert(environment.begin(), const_cast<char *>(extra.c_str()));
         environment.push_back(nullptr);
-        const pid_t parent = getpid();
-        const pid_t pid = fork();
+        const pid_t parent = getpid(), pid = fork();
         if (pid != 0)
             return pid;
         prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != parent)
+        if (getppid() != parent) // the test is gone already
             _exit(127);
         const int null = open("/dev/null", O_RDWR);
-        for (int fd = 0; fd < 3; ++fd)
-            dup2(null, fd);
-        for (int fd = 3; fd < 256; ++fd) {
-            if (fd != keepOpen)
+        for (int fd = 0; fd < 256; ++fd) {
+            if (fd < 3)
+                dup2(null, fd);
+            else if (fd != keepOpen)
                 close(fd);
         }
         execvpe(arguments[0], arguments.data(), environment.data());
