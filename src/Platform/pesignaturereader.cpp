@@ -1,5 +1,7 @@
 #include "Platform/pesignaturereader.h"
 
+#include "Platform/peheaders_p.h"
+
 #include <openssl/pkcs7.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
@@ -13,32 +15,15 @@ namespace Platform {
 
 namespace {
 
-std::uint16_t u16(const unsigned char *p)
-{
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
-
-std::uint32_t u32(const unsigned char *p)
-{
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16)
-        | (std::uint32_t(p[3]) << 24);
-}
+using pe::readChecked;
+using pe::u16;
+using pe::u32;
 
 constexpr std::size_t SecurityDirectory = 4;
 constexpr std::size_t CertificateHeaderSize = 8; // dwLength, wRevision, wCertificateType
 constexpr std::uint16_t CertificateRevision1 = 0x0100;
 constexpr std::uint16_t CertificateRevision2 = 0x0200;
 constexpr std::uint16_t CertificateTypePkcsSignedData = 0x0002;
-
-// Reads with a check against the total length first, so a damaged offset
-// never reaches the reader.
-bool readChecked(const PeVersionReader::ReadAt &read, std::uint64_t fileSize,
-                 std::uint64_t offset, void *target, std::size_t size)
-{
-    if (offset > fileSize || size > fileSize - offset)
-        return false;
-    return size == 0 || read(offset, target, size);
-}
 
 struct Pkcs7Deleter
 {
@@ -93,34 +78,12 @@ bool PeSignatureReader::findSignature(const PeVersionReader::ReadAt &read,
                                       std::uint64_t fileSize, std::vector<unsigned char> *pkcs7)
 {
     pkcs7->clear();
-    unsigned char dos[64];
-    if (!readChecked(read, fileSize, 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z')
-        return false;
-    const std::uint64_t peOffset = u32(dos + 0x3C);
-
-    unsigned char fileHeader[24]; // "PE\0\0" and the COFF file header
-    if (!readChecked(read, fileSize, peOffset, fileHeader, sizeof fileHeader)
-        || std::memcmp(fileHeader, "PE\0\0", 4) != 0)
-        return false;
-    const std::size_t optionalSize = u16(fileHeader + 4 + 16);
-
-    // The optional header up to and with the data directories wanted.
-    unsigned char optional[240] = {};
-    const std::size_t optionalRead = std::min<std::size_t>(optionalSize, sizeof optional);
-    if (optionalRead < 2 || !readChecked(read, fileSize, peOffset + 24, optional, optionalRead))
-        return false;
-    std::size_t countOffset = 0;
-    switch (u16(optional)) {
-    case 0x10B: countOffset = 92; break;  // PE32
-    case 0x20B: countOffset = 108; break; // PE32+
-    default: return false;
-    }
-    const std::size_t entry = countOffset + 4 + SecurityDirectory * 8;
-    if (optionalRead < entry + 8 || u32(optional + countOffset) <= SecurityDirectory)
+    pe::Headers headers;
+    if (!pe::readHeaders(read, fileSize, SecurityDirectory, &headers))
         return false;
     // The security directory holds a file offset, not a relative address.
-    const std::uint64_t tableOffset = u32(optional + entry);
-    const std::uint64_t tableSize = u32(optional + entry + 4);
+    const std::uint64_t tableOffset = headers.directoryAddress;
+    const std::uint64_t tableSize = headers.directorySize;
     if (tableOffset == 0 || tableSize < CertificateHeaderSize || tableOffset > fileSize
         || tableSize > fileSize - tableOffset)
         return false;
@@ -146,38 +109,17 @@ bool PeSignatureReader::findSignature(const PeVersionReader::ReadAt &read,
 bool PeSignatureReader::findSignature(const unsigned char *data, std::size_t size,
                                       std::vector<unsigned char> *pkcs7)
 {
-    const PeVersionReader::ReadAt read = [data, size](std::uint64_t offset, void *target,
-                                                      std::size_t count) {
-        if (offset > size || count > size - offset)
-            return false;
-        std::memcpy(target, data + offset, count);
-        return true;
-    };
-    return findSignature(read, size, pkcs7);
+    return findSignature(PeVersionReader::memoryReader(data, size), size, pkcs7);
 }
 
 bool PeSignatureReader::findSignatureInFile(const std::filesystem::path &path,
                                             std::vector<unsigned char> *pkcs7)
 {
     pkcs7->clear();
-    std::error_code error;
-    if (path.empty() || !std::filesystem::is_regular_file(path, error))
-        return false;
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    file.seekg(0, std::ios::end);
-    const std::streamoff end = file.tellg();
-    if (end <= 0)
-        return false;
-    const PeVersionReader::ReadAt read = [&file](std::uint64_t offset, void *target,
-                                                 std::size_t count) {
-        file.clear();
-        file.seekg(std::streamoff(offset));
-        file.read(static_cast<char *>(target), std::streamsize(count));
-        return file && std::size_t(file.gcount()) == count;
-    };
-    return findSignature(read, std::uint64_t(end), pkcs7);
+    return PeVersionReader::readFile(path, [pkcs7](const PeVersionReader::ReadAt &read,
+                                                   std::uint64_t size) {
+        return findSignature(read, size, pkcs7);
+    });
 }
 
 SignerLookup PeSignatureReader::signerName(const unsigned char *data, std::size_t size,

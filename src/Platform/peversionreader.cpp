@@ -1,23 +1,62 @@
 #include "Platform/peversionreader.h"
 
+#include "Platform/peheaders_p.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 
 namespace Platform {
 
+bool pe::readChecked(const PeVersionReader::ReadAt &read, std::uint64_t imageSize,
+                     std::uint64_t offset, void *target, std::size_t size)
+{
+    if (offset > imageSize || size > imageSize - offset)
+        return false;
+    return size == 0 || read(offset, target, size);
+}
+
+bool pe::readHeaders(const PeVersionReader::ReadAt &read, std::uint64_t imageSize,
+                     std::size_t directory, Headers *headers)
+{
+    unsigned char dos[64];
+    if (!readChecked(read, imageSize, 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z')
+        return false;
+    const std::uint64_t peOffset = u32(dos + 0x3C);
+
+    unsigned char fileHeader[24]; // "PE\0\0" and the COFF file header
+    if (!readChecked(read, imageSize, peOffset, fileHeader, sizeof fileHeader)
+        || std::memcmp(fileHeader, "PE\0\0", 4) != 0)
+        return false;
+    const std::uint16_t optionalSize = u16(fileHeader + 4 + 16);
+
+    // Only the optional header's part up to the data directories is needed.
+    unsigned char optional[240] = {};
+    const std::size_t optionalRead = std::min<std::size_t>(optionalSize, sizeof optional);
+    if (optionalRead < 2 || !readChecked(read, imageSize, peOffset + 24, optional, optionalRead))
+        return false;
+    std::size_t countOffset = 0;
+    switch (u16(optional)) {
+    case 0x10B: countOffset = 92; break;  // PE32
+    case 0x20B: countOffset = 108; break; // PE32+
+    default: return false;
+    }
+    const std::size_t entry = countOffset + 4 + directory * 8;
+    if (optionalRead < entry + 8 || u32(optional + countOffset) <= directory)
+        return false;
+    headers->sectionTable = peOffset + 24 + optionalSize;
+    headers->sectionCount = u16(fileHeader + 4 + 2);
+    headers->directoryAddress = u32(optional + entry);
+    headers->directorySize = u32(optional + entry + 4);
+    return true;
+}
+
 namespace {
 
-std::uint16_t u16(const unsigned char *p)
-{
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
+using pe::u16;
+using pe::u32;
 
-std::uint32_t u32(const unsigned char *p)
-{
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16)
-        | (std::uint32_t(p[3]) << 24);
-}
+constexpr std::size_t ResourceDirectory = 2;
 
 constexpr std::uint32_t ResourceTypeVersion = 16; // RT_VERSION
 constexpr std::uint32_t VersionResourceName = 1;  // VS_VERSION_INFO
@@ -47,46 +86,21 @@ public:
 
     bool read(std::uint64_t offset, void *target, std::size_t size) const
     {
-        if (offset > m_size || size > m_size - offset)
-            return false;
-        return size == 0 || m_read(offset, target, size);
+        return pe::readChecked(m_read, m_size, offset, target, size);
     }
 
     bool readHeaders()
     {
-        unsigned char dos[64];
-        if (!read(0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z')
+        pe::Headers headers;
+        if (!pe::readHeaders(m_read, m_size, ResourceDirectory, &headers))
             return false;
-        const std::uint64_t peOffset = u32(dos + 0x3C);
-
-        unsigned char fileHeader[24]; // "PE\0\0" and the COFF file header
-        if (!read(peOffset, fileHeader, sizeof fileHeader)
-            || std::memcmp(fileHeader, "PE\0\0", 4) != 0)
-            return false;
-        const std::uint16_t sectionCount = u16(fileHeader + 4 + 2);
-        const std::uint16_t optionalSize = u16(fileHeader + 4 + 16);
-
-        // Optional header: the resource table is data directory 2.
-        // Only the part up to the data directories is needed.
-        unsigned char optional[240] = {};
-        const std::size_t optionalRead = std::min<std::size_t>(optionalSize, sizeof optional);
-        if (optionalRead < 2 || !read(peOffset + 24, optional, optionalRead))
-            return false;
-        std::size_t countOffset = 0;
-        switch (u16(optional)) {
-        case 0x10B: countOffset = 92; break;  // PE32
-        case 0x20B: countOffset = 108; break; // PE32+
-        default: return false;
-        }
-        const std::size_t resourceEntry = countOffset + 4 + 2 * 8;
-        if (optionalRead < resourceEntry + 8 || u32(optional + countOffset) < 3)
-            return false;
-        m_resourceRva = u32(optional + resourceEntry);
+        m_resourceRva = headers.directoryAddress;
         if (m_resourceRva == 0)
             return false;
 
+        const std::uint16_t sectionCount = headers.sectionCount;
         std::vector<unsigned char> table(std::size_t(sectionCount) * 40);
-        if (!read(peOffset + 24 + optionalSize, table.data(), table.size()))
+        if (!read(headers.sectionTable, table.data(), table.size()))
             return false;
         m_sections.reserve(sectionCount);
         for (std::size_t i = 0; i < sectionCount; ++i) {
@@ -215,22 +229,19 @@ bool PeVersionReader::findVersionBlock(const ReadAt &read, std::uint64_t fileSiz
     return true;
 }
 
-bool PeVersionReader::findVersionBlock(const unsigned char *data, std::size_t size,
-                                       std::vector<unsigned char> *block)
+PeVersionReader::ReadAt PeVersionReader::memoryReader(const unsigned char *data, std::size_t size)
 {
-    const ReadAt read = [data, size](std::uint64_t offset, void *target, std::size_t count) {
+    return [data, size](std::uint64_t offset, void *target, std::size_t count) {
         if (offset > size || count > size - offset)
             return false;
         std::memcpy(target, data + offset, count);
         return true;
     };
-    return findVersionBlock(read, size, block);
 }
 
-bool PeVersionReader::findVersionBlockInFile(const std::filesystem::path &path,
-                                             std::vector<unsigned char> *block)
+bool PeVersionReader::readFile(const std::filesystem::path &path,
+                               const std::function<bool(const ReadAt &, std::uint64_t)> &use)
 {
-    block->clear();
     std::error_code error;
     if (path.empty() || !std::filesystem::is_regular_file(path, error))
         return false;
@@ -247,7 +258,22 @@ bool PeVersionReader::findVersionBlockInFile(const std::filesystem::path &path,
         file.read(static_cast<char *>(target), std::streamsize(count));
         return file && std::size_t(file.gcount()) == count;
     };
-    return findVersionBlock(read, std::uint64_t(end), block);
+    return use(read, std::uint64_t(end));
+}
+
+bool PeVersionReader::findVersionBlock(const unsigned char *data, std::size_t size,
+                                       std::vector<unsigned char> *block)
+{
+    return findVersionBlock(memoryReader(data, size), size, block);
+}
+
+bool PeVersionReader::findVersionBlockInFile(const std::filesystem::path &path,
+                                             std::vector<unsigned char> *block)
+{
+    block->clear();
+    return readFile(path, [block](const ReadAt &read, std::uint64_t size) {
+        return findVersionBlock(read, size, block);
+    });
 }
 
 bool PeVersionReader::fixedFileInfo(const unsigned char *block, std::size_t size,

@@ -79,6 +79,15 @@ public:
     /// The fixed file information of a version block; false when the block
     /// is damaged, has no fixed record or the record's signature is wrong.
     static bool fixedFileInfo(const unsigned char *block, std::size_t size, FixedFileInfo *info);
+
+    /// A ReadAt over the \a size bytes at \a data.
+    static ReadAt memoryReader(const unsigned char *data, std::size_t size);
+    /// Opens the regular file \a path and returns what \a use gives for a
+    /// ReadAt over it and its size; false without calling \a use for
+    /// anything but a non-empty regular file (directories, devices and pipes
+    /// are never opened).
+    static bool readFile(const std::filesystem::path &path,
+                         const std::function<bool(const ReadAt &read, std::uint64_t size)> &use);
 };
 
 } // namespace Platform
