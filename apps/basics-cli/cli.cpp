@@ -271,6 +271,20 @@ bool inputFile(const QString &path, const QString &dir, QString *file, QString *
     return writeOutput(*file, bytes, error);
 }
 
+bool splitOutputOption(const QStringList &arguments, QStringList *positional, QString *output)
+{
+    for (int i = 0; i < arguments.size(); ++i) {
+        if (arguments.at(i) != QLatin1String("-o")) {
+            *positional << arguments.at(i);
+            continue;
+        }
+        if (i + 1 >= arguments.size() || !output->isNull())
+            return false;
+        *output = arguments.at(++i);
+    }
+    return true;
+}
+
 int usageError(const QString &command, const QString &message)
 {
     err() << "basics-cli " << command << ": " << message

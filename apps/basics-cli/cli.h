@@ -124,6 +124,11 @@ int failure(const QString &command, const QString &message);
 /// Parses a non-negative decimal count; false if \a text is not one.
 bool parseCount(const QString &text, int minimum, int maximum, int *value);
 
+/// Splits \a arguments into the value of an option "-o FILE" (null when
+/// absent) and the other arguments; false when "-o" has no value or comes
+/// twice.
+bool splitOutputOption(const QStringList &arguments, QStringList *positional, QString *output);
+
 } // namespace cli
 
 #define BASICS_CLI_COMMAND(identifier, synopsis, summary, function)                               \

@@ -33,15 +33,8 @@ int runColorTable(const QStringList &arguments)
     const QString command = QStringLiteral("color-table");
     QStringList positional;
     QString output;
-    for (int i = 0; i < arguments.size(); ++i) {
-        if (arguments.at(i) == QLatin1String("-o")) {
-            if (i + 1 >= arguments.size() || !output.isNull())
-                return cli::usageError(command, QStringLiteral("-o expects one FILE"));
-            output = arguments.at(++i);
-        } else {
-            positional << arguments.at(i);
-        }
-    }
+    if (!cli::splitOutputOption(arguments, &positional, &output))
+        return cli::usageError(command, QStringLiteral("-o expects one FILE"));
     if (positional.size() < 3)
         return cli::usageError(command, QStringLiteral("expects COUNT and at least two colours"));
     int count = 0;

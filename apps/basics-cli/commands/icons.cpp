@@ -86,15 +86,8 @@ int runIconPack(const QStringList &arguments)
     MyWarnings::debugLevel = -100; // loadIcon's diagnostic lines are not for this tool
     QStringList pngs;
     QString output;
-    for (int i = 0; i < arguments.size(); ++i) {
-        if (arguments.at(i) == QLatin1String("-o")) {
-            if (i + 1 >= arguments.size() || !output.isNull())
-                return cli::usageError(command, QStringLiteral("-o expects one FILE"));
-            output = arguments.at(++i);
-        } else {
-            pngs << arguments.at(i);
-        }
-    }
+    if (!cli::splitOutputOption(arguments, &pngs, &output))
+        return cli::usageError(command, QStringLiteral("-o expects one FILE"));
     if (pngs.isEmpty() || output.isNull())
         return cli::usageError(command, QStringLiteral("expects PNG files and -o FILE"));
 
