@@ -15,7 +15,6 @@
 #include <QXmlStreamWriter>
 
 #include <cmath>
-#include <cstring>
 
 namespace variantxmlreference {
 
@@ -185,44 +184,17 @@ private:
 };
 
 /// Equal including the type of every value, null against empty strings and
-/// the bits of doubles (NaN equals NaN, 0 differs from -0).
+/// the bits of doubles (NaN equals NaN, 0 differs from -0): the same bytes in
+/// the toolkit's data stream.
 inline bool identical(const QVariant &a, const QVariant &b)
 {
-    if (a.userType() != b.userType() || a.isNull() != b.isNull())
-        return false;
-    switch (a.userType()) {
-    case QMetaType::QVariantMap: {
-        const QVariantMap x = a.toMap();
-        const QVariantMap y = b.toMap();
-        if (x.keys() != y.keys())
-            return false;
-        for (auto it = x.constBegin(), jt = y.constBegin(); it != x.constEnd(); ++it, ++jt) {
-            if (it.key().isNull() != jt.key().isNull() || !identical(it.value(), jt.value()))
-                return false;
-        }
-        return true;
-    }
-    case QMetaType::QVariantList: {
-        const QVariantList x = a.toList();
-        const QVariantList y = b.toList();
-        if (x.size() != y.size())
-            return false;
-        for (int i = 0; i < x.size(); ++i) {
-            if (!identical(x.at(i), y.at(i)))
-                return false;
-        }
-        return true;
-    }
-    case QMetaType::Double: {
-        const double x = a.toDouble();
-        const double y = b.toDouble();
-        return std::memcmp(&x, &y, sizeof x) == 0;
-    }
-    case QMetaType::QString:
-        return a.toString() == b.toString() && a.toString().isNull() == b.toString().isNull();
-    default:
-        return a == b;
-    }
+    const auto bytes = [](const QVariant &value) {
+        QByteArray result;
+        QDataStream stream(&result, QIODevice::WriteOnly);
+        stream << value;
+        return result;
+    };
+    return bytes(a) == bytes(b);
 }
 
 } // namespace variantxmlreference
