@@ -354,59 +354,45 @@ private slots:
         // Whatever vanishes between a look and the removal is simply gone:
         // the current directory, outside the tree, must never stand in for it.
         QTemporaryDir temp;
-        QVERIFY(temp.isValid());
         const QDir root(temp.path());
-        QVERIFY(root.mkpath("cwd/keepdir"));
-        const QStringList sentinel{"a.txt", "b.txt", "keepdir/c.txt"};
+        QVERIFY(root.mkpath("cwd/keepdir") && root.mkpath("cwd2") && root.mkpath("stale"));
+        const QStringList sentinel{"cwd/a.txt", "cwd/keepdir/c.txt", "cwd2/d.txt"};
         for (const QString &name : sentinel)
-            writeFile(root.filePath("cwd/" + name));
+            writeFile(root.filePath(name));
         const auto sentinelIntact = [&] {
-            for (const QString &name : sentinel) {
-                if (!QFileInfo::exists(root.filePath("cwd/" + name)))
-                    return false;
-            }
-            return true;
+            return std::all_of(sentinel.begin(), sentinel.end(), [&](const QString &name) { return root.exists(name); });
         };
-        const QString previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(root.filePath("cwd")));
 
         // A QFileInfo that still remembers a folder removed meanwhile.
-        QVERIFY(root.mkpath("stale"));
         const QFileInfo stale(root.filePath("stale"));
-        QVERIFY(stale.isDir());
-        QVERIFY(root.rmdir("stale"));
+        QVERIFY(stale.isDir() && root.rmdir("stale"));
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(root.filePath("cwd")));
         QCOMPARE(Basics::removeRecursively(stale), 0);
         QVERIFY(QDir::setCurrent(previous));
         QVERIFY(sentinelIntact());
 
         // Two processes removing the same tree at once, each in its own
         // current directory outside the tree.
-        QVERIFY(root.mkpath("cwd2"));
-        writeFile(root.filePath("cwd2/d.txt"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("BASICS_REMOVE_TREE", root.filePath("tree"));
         for (int round = 0; round < 3; ++round) {
-            for (int d = 0; d < 20; ++d) {
-                for (int e = 0; e < 5; ++e) {
-                    const QString folder = QStringLiteral("tree/d%1/e%2").arg(d).arg(e);
-                    QVERIFY(root.mkpath(folder));
-                    for (int f = 0; f < 4; ++f)
-                        writeFile(root.filePath(folder + QStringLiteral("/f%1").arg(f)));
-                }
+            for (int d = 0; d < 100; ++d) {
+                const QString folder = QStringLiteral("tree/d%1/e%2").arg(d / 5).arg(d % 5);
+                QVERIFY(root.mkpath(folder));
+                for (int f = 0; f < 4; ++f)
+                    writeFile(root.filePath(folder + QStringLiteral("/f%1").arg(f)));
             }
-            QProcess first;
-            QProcess second;
-            for (QProcess *process : {&first, &second}) {
-                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-                environment.insert("BASICS_REMOVE_TREE", root.filePath("tree"));
-                process->setProcessEnvironment(environment);
-                process->setWorkingDirectory(root.filePath(process == &first ? "cwd" : "cwd2"));
-                process->start(QCoreApplication::applicationFilePath(), QStringList());
+            QProcess processes[2];
+            for (int i = 0; i < 2; ++i) {
+                processes[i].setProcessEnvironment(environment);
+                processes[i].setWorkingDirectory(root.filePath(i == 0 ? "cwd" : "cwd2"));
+                processes[i].start(QCoreApplication::applicationFilePath(), QStringList());
             }
-            QVERIFY(first.waitForFinished(60000) && second.waitForFinished(60000));
-            QCOMPARE(first.exitCode(), 0);
-            QCOMPARE(second.exitCode(), 0);
+            for (QProcess &process : processes)
+                QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
             QVERIFY(!root.exists("tree"));
-            QVERIFY2(sentinelIntact() && QFileInfo::exists(root.filePath("cwd2/d.txt")),
-                     qPrintable(QStringLiteral("round %1").arg(round)));
+            QVERIFY2(sentinelIntact(), qPrintable(QStringLiteral("round %1").arg(round)));
         }
     }
 
@@ -420,34 +406,29 @@ private slots:
         clock.start();
         for (int round = 0; round < 20 && clock.elapsed() < 2000; ++round) {
             QTemporaryDir temp;
-            QVERIFY(temp.isValid());
             const QDir root(temp.path());
+            const auto name = [&](const char *prefix, int i) { return root.filePath(prefix + QString::number(i)); };
             const int folders = 16;
             for (int i = 0; i < folders; ++i) {
-                QVERIFY(root.mkpath(QStringLiteral("outside/o%1").arg(i)));
-                QVERIFY(root.mkpath(QStringLiteral("tree/d%1").arg(i)));
-                writeFile(root.filePath(QStringLiteral("outside/o%1/precious").arg(i)));
+                QVERIFY(root.mkpath(name("outside/o", i)) && root.mkpath(name("tree/d", i)));
+                writeFile(name("outside/o", i) + "/precious");
                 for (int f = 0; f < 30; ++f)
-                    writeFile(root.filePath(QStringLiteral("tree/d%1/f%2").arg(i).arg(f)));
+                    writeFile(name("tree/d", i) + "/f" + QString::number(f));
             }
             QVERIFY(root.mkpath("stash"));
             std::atomic<bool> done{false};
             std::thread swapper([&] {
-                while (!done.load()) {
-                    for (int i = 0; i < folders && !done.load(); ++i) {
-                        const QByteArray folder = QFile::encodeName(root.filePath(QStringLiteral("tree/d%1").arg(i)));
-                        const QByteArray moved = QFile::encodeName(root.filePath(QStringLiteral("stash/d%1").arg(i)));
-                        const QByteArray target = QFile::encodeName(root.filePath(QStringLiteral("outside/o%1").arg(i)));
-                        if (::rename(folder.constData(), moved.constData()) == 0)
-                            ::symlink(target.constData(), folder.constData());
-                    }
+                for (int i = 0; !done.load(); i = (i + 1) % folders) {
+                    const QByteArray folder = QFile::encodeName(name("tree/d", i));
+                    if (::rename(folder.constData(), QFile::encodeName(name("stash/d", i)).constData()) == 0)
+                        ::symlink(QFile::encodeName(name("outside/o", i)).constData(), folder.constData());
                 }
             });
             Basics::removeRecursively(QFileInfo(root.filePath("tree")));
             done = true;
             swapper.join();
             for (int i = 0; i < folders; ++i)
-                QVERIFY2(QFileInfo::exists(root.filePath(QStringLiteral("outside/o%1/precious").arg(i))),
+                QVERIFY2(QFileInfo::exists(name("outside/o", i) + "/precious"),
                          qPrintable(QStringLiteral("round %1, folder %2").arg(round).arg(i)));
         }
     }

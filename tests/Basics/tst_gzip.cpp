@@ -15,11 +15,7 @@
 
 #include <zlib.h>
 
-#include <cstring>
-
-#ifdef Q_OS_UNIX
 #include <sys/resource.h>
-#endif
 
 namespace {
 
@@ -43,19 +39,17 @@ QByteArray prose(int size)
 // n + n / 100 + 12 bytes; empty where that did not fit.
 QByteArray singleBufferReference(const QByteArray &data)
 {
-    const int n = data.size();
-    QByteArray buffer(n + n / 100 + 12, Qt::Uninitialized);
-    z_stream stream;
-    std::memset(&stream, 0, sizeof stream);
+    QByteArray buffer(data.size() + data.size() / 100 + 12, Qt::Uninitialized);
+    z_stream stream{};
     deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
     stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
-    stream.avail_in = uInt(n);
+    stream.avail_in = uInt(data.size());
     stream.next_out = reinterpret_cast<Bytef *>(buffer.data());
     stream.avail_out = uInt(buffer.size());
-    const int result = deflate(&stream, Z_FINISH);
+    const bool ended = deflate(&stream, Z_FINISH) == Z_STREAM_END;
     buffer.resize(int(stream.total_out));
     deflateEnd(&stream);
-    return result == Z_STREAM_END ? buffer : QByteArray();
+    return ended ? buffer : QByteArray();
 }
 
 // A gzip stream of \a mebibytes MiB of zeros (about 1000:1), put together
@@ -64,8 +58,7 @@ QByteArray singleBufferReference(const QByteArray &data)
 QByteArray zerosStream(int mebibytes)
 {
     const QByteArray zeros(1 << 20, '\0');
-    z_stream stream;
-    std::memset(&stream, 0, sizeof stream);
+    z_stream stream{};
     deflateInit2(&stream, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
     QByteArray buffer(1 << 16, Qt::Uninitialized);
     const auto compress = [&](const QByteArray &input, int flush) {
@@ -99,13 +92,9 @@ QByteArray zerosStream(int mebibytes)
 // The peak resident size of this process so far, in bytes.
 qint64 peakResidentBytes()
 {
-#ifdef Q_OS_UNIX
     rusage usage;
     getrusage(RUSAGE_SELF, &usage);
     return qint64(usage.ru_maxrss) * 1024;
-#else
-    return 0;
-#endif
 }
 
 struct Run
@@ -151,8 +140,6 @@ class tst_Gzip : public QObject
 
 private slots:
     void initTestCase();
-    void everyInputCompresses_data();
-    void everyInputCompresses();
     void streamFormat();
     void roundTripsOfEverySizeAndRatio_data();
     void roundTripsOfEverySizeAndRatio();
@@ -172,36 +159,6 @@ void tst_Gzip::initTestCase()
     m_gzip = systemGzip();
     QVERIFY2(!m_gzip.isEmpty(), "the interoperability checks need the system's gzip");
     QVERIFY2(QFileInfo::exists(debianPython), "the interoperability checks need /usr/bin/python3");
-}
-
-void tst_Gzip::everyInputCompresses_data()
-{
-    QTest::addColumn<QByteArray>("data");
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("3 bytes") << QByteArray("abc");
-    QTest::newRow("1000 random bytes") << randomBytes(1000, 1);
-    QTest::newRow("4000 random bytes") << randomBytes(4000, 2);
-    QTest::newRow("65537 random bytes") << randomBytes(65537, 3);
-    QTest::newRow("4000 bytes of text") << prose(4000);
-    QTest::newRow("Base64 text") << modestlyCompressible(50000);
-    QTest::newRow("1 MiB of zeros") << QByteArray(1 << 20, '\0');
-}
-
-void tst_Gzip::everyInputCompresses()
-{
-    // Wherever the old buffer of n + n / 100 + 12 bytes held the stream, the
-    // bytes are the same; everywhere else there is now a stream too (the old
-    // rule gave nothing for the empty, short and incompressible inputs).
-    QFETCH(QByteArray, data);
-    const QByteArray packed = Basics::compressGzip(data);
-    QVERIFY(packed.size() >= 20);
-    const QByteArray reference = singleBufferReference(data);
-    if (!reference.isEmpty())
-        QCOMPARE(packed, reference);
-    QCOMPARE(Basics::decompressGzip(packed), data);
-    const Run system = run(m_gzip, {QStringLiteral("-d"), QStringLiteral("-c")}, packed);
-    QVERIFY2(system.ok, system.err.constData());
-    QCOMPARE(system.out, data);
 }
 
 void tst_Gzip::streamFormat()
@@ -234,32 +191,38 @@ void tst_Gzip::roundTripsOfEverySizeAndRatio_data()
 {
     QTest::addColumn<QByteArray>("data");
     // Ratios from 1:1 (random bytes) over 1.3:1 (Base64) and 5:1 (text) to
-    // 1000:1 (zeros), sizes from 0 bytes to 100 MB.
+    // 1000:1 (zeros), sizes from 0 bytes to 100 MB. The old rule gave nothing
+    // for the empty, short and incompressible inputs.
     QTest::newRow("0 bytes") << QByteArray();
-    QTest::newRow("1 byte") << QByteArray("x");
-    for (int size : {1200, 100000, 1 << 20}) {
+    QTest::newRow("3 bytes") << QByteArray("abc");
+    for (int size : {1000, 4000, 100000, 1 << 20}) {
         QTest::addRow("%d random bytes", size) << randomBytes(size, quint32(size));
         QTest::addRow("%d bytes of Base64", size) << modestlyCompressible(size);
         QTest::addRow("%d bytes of text", size) << prose(size);
         QTest::addRow("%d zeros", size) << QByteArray(size, '\0');
     }
+    QTest::newRow("65537 random bytes") << randomBytes(65537, 3);
     QTest::newRow("16 MiB random bytes") << randomBytes(16 << 20, 9);
     QTest::newRow("100 MB of text") << prose(100000000);
 }
 
 void tst_Gzip::roundTripsOfEverySizeAndRatio()
 {
+    // Wherever the old buffer of n + n / 100 + 12 bytes held the stream, the
+    // bytes are the same; the system's gzip reads every stream.
     QFETCH(QByteArray, data);
-    QCOMPARE(Basics::decompressGzip(Basics::compressGzip(data)), data);
+    const QByteArray packed = Basics::compressGzip(data);
+    const QByteArray reference = singleBufferReference(data);
+    if (!reference.isEmpty())
+        QCOMPARE(packed, reference);
+    QCOMPARE(Basics::decompressGzip(packed), data);
+    const Run system = run(m_gzip, {QStringLiteral("-d"), QStringLiteral("-c")}, packed);
+    QVERIFY2(system.ok, system.err.constData());
+    QCOMPARE(system.out, data);
 }
 
 void tst_Gzip::bombsBeyondTheLimitGiveEmpty()
 {
-    // The stream put together here is a real gzip stream.
-    const Run small = run(m_gzip, {QStringLiteral("-d"), QStringLiteral("-c")}, zerosStream(3));
-    QVERIFY2(small.ok, small.err.constData());
-    QCOMPARE(small.out, QByteArray(3 << 20, '\0'));
-
     // 1 MB of stream that claims nothing and expands past 1 GiB: empty, and
     // the memory stays near the limit (the output doubles only when full of
     // real data).
@@ -267,11 +230,10 @@ void tst_Gzip::bombsBeyondTheLimitGiveEmpty()
     const QByteArray bomb = zerosStream(1025);
     QVERIFY(bomb.size() < 1100000);
     QVERIFY(Basics::decompressGzip(bomb).isEmpty());
-    if (before > 0)
-        QVERIFY2(peakResidentBytes() - before < (qint64(2) << 30),
-                 qPrintable(QString::number(peakResidentBytes() - before)));
+    QVERIFY2(peakResidentBytes() - before < (qint64(2) << 30),
+             qPrintable(QString::number(peakResidentBytes() - before)));
 
-    // Exactly 1 GiB is still data.
+    // Exactly 1 GiB is still data (which also shows the stream is sound).
     const QByteArray limit = Basics::decompressGzip(zerosStream(1024));
     QCOMPARE(limit.size(), 1 << 30);
 }

@@ -619,31 +619,21 @@ void tst_VariantMapXml::nestingDepthIsLimited()
     QCOMPARE(result.error,
              QStringLiteral("XML-Parsingfehler: Maps and lists nested deeper than 512 levels."));
 
-    // The writer refuses what the reader would refuse: 511 containers below
-    // the root are written and read back, 512 are not written at all.
+    // The writer refuses what the reader would refuse: 512 containers below
+    // the root are not written at all, 511 are written and read back.
     const QString path = m_dir.filePath(QStringLiteral("deep.xml"));
     QVERIFY(Basics::writeVariantMapToXml(path, sentinelMap()));
-    const QByteArray before = readAll(path);
-    for (int levels : {511, 512}) {
+    for (int levels : {512, 511}) {
         QVariant value = QStringList{QStringLiteral("innermost")};
         for (int i = 1; i < levels; ++i)
-            value = i % 2 ? QVariant(QVariantList{value})
-                          : QVariant(QVariantMap{{QStringLiteral("k"), value}});
+            value = i % 2 ? QVariant(QVariantList{value}) : QVariant(QVariantMap{{QStringLiteral("k"), value}});
         const QVariantMap map{{QStringLiteral("k"), value}};
         QString error;
-        const bool written = Basics::writeVariantMapToXml(path, map, &error);
+        QCOMPARE(Basics::writeVariantMapToXml(path, map, &error), levels == 511);
+        QCOMPARE(error, levels == 511 ? QString() : QStringLiteral("Fehler beim Schreiben des XML-Streams."));
         QVariantMap back;
-        const bool read = Basics::readVariantMapFromXml(path, &back);
-        QVERIFY(read);
-        if (levels == 511) {
-            QVERIFY2(written, qPrintable(error));
-            QCOMPARE(back, map);
-        } else {
-            QVERIFY(!written);
-            QCOMPARE(error, QStringLiteral("Fehler beim Schreiben des XML-Streams."));
-            QCOMPARE(readAll(path), before);
-        }
-        QVERIFY(Basics::writeVariantMapToXml(path, sentinelMap()));
+        QVERIFY(Basics::readVariantMapFromXml(path, &back));
+        QCOMPARE(back, levels == 511 ? map : sentinelMap());
     }
 }
 
@@ -653,11 +643,10 @@ void tst_VariantMapXml::encodingsAndLineEnds_data()
     QTest::addColumn<bool>("byteOrderMark");
     QTest::addColumn<bool>("crlf");
     for (const char *codec : {"UTF-16LE", "UTF-16BE", "UTF-8"}) {
-        for (bool crlf : {false, true}) {
-            QTest::addRow("%s%s", codec, crlf ? ", CR LF" : "") << QByteArray(codec) << true << crlf;
-            if (qstrcmp(codec, "UTF-8") != 0)
-                QTest::addRow("%s without mark%s", codec, crlf ? ", CR LF" : "")
-                    << QByteArray(codec) << false << crlf;
+        for (int row = 0; row < 4; ++row) {
+            if (row < 2 || qstrcmp(codec, "UTF-8") != 0)
+                QTest::addRow("%s%s%s", codec, row & 2 ? " without mark" : "", row & 1 ? ", CR LF" : "")
+                    << QByteArray(codec) << !(row & 2) << bool(row & 1);
         }
     }
 }
@@ -684,7 +673,6 @@ void tst_VariantMapXml::encodingsAndLineEnds()
     if (byteOrderMark)
         text.prepend(QChar(0xFEFF));
     const QByteArray bytes = withoutMark(codec, text);
-    QVERIFY(bytes.contains('\r') || !crlf);
     QVERIFY(writeAll(path, bytes));
     QVariantMap back;
     QString error;

@@ -10,7 +10,6 @@
 #include "scratchfilesystem.h"
 
 #include <QFile>
-#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -148,14 +147,10 @@ void tst_VariantMapXmlWrite::fullDiskKeepsThePreviousFile_data()
     QTest::addColumn<int>("freeKiB");
     // From a few bytes to a few megabytes, on a disk full up to a few pages
     // or a megabyte. The smallest outputs fail only in the last flush.
-    const QList<QPair<int, QList<int>>> rows{{1, {0, 4}},
-                                              {100, {0, 8, 64}},
-                                              {2000, {8, 64, 1024}},
-                                              {40000, {1024, 6144}}};
-    for (const auto &row : rows) {
-        for (int freeKiB : row.second)
-            QTest::addRow("%d entries, %d KiB free", row.first, freeKiB) << row.first << freeKiB;
-    }
+    const int rows[][2] = {{1, 0},     {1, 4},      {100, 0},      {100, 8},      {100, 64},
+                           {2000, 8},  {2000, 64},  {2000, 1024},  {40000, 1024}, {40000, 6144}};
+    for (const auto &row : rows)
+        QTest::addRow("%d entries, %d KiB free", row[0], row[1]) << row[0] << row[1];
 }
 
 void tst_VariantMapXmlWrite::fullDiskKeepsThePreviousFile()
@@ -180,8 +175,7 @@ void tst_VariantMapXmlWrite::fullDiskKeepsThePreviousFile()
         // Fill the disk up, then give back what the row leaves free.
         QFile filler(mount.filePath(QStringLiteral("filler")));
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        const QByteArray block(64 * 1024, 'f');
-        while (filler.write(block) == block.size()) {
+        while (filler.write(QByteArray(64 * 1024, 'f')) == 64 * 1024) {
         }
         filler.close();
         QVERIFY(filler.resize(qMax<qint64>(0, (filler.size() & ~qint64(4095)) - freeKiB * qint64(1024))));
@@ -189,17 +183,12 @@ void tst_VariantMapXmlWrite::fullDiskKeepsThePreviousFile()
 
     QString error;
     const bool written = Basics::writeVariantMapToXml(path, map, &error);
-    const qint64 freeBytes = freeKiB * qint64(1024);
-    if (expected.size() > freeBytes)
+    if (expected.size() > freeKiB * qint64(1024))
         QVERIFY(!written);
-    if (expected.size() + 8192 <= freeBytes)
+    if (expected.size() + 8192 <= freeKiB * qint64(1024))
         QVERIFY2(written, qPrintable(error));
-    if (written) {
-        QCOMPARE(readAll(path), expected);
-    } else {
-        QCOMPARE(error, QStringLiteral("Fehler beim Schreiben des XML-Streams."));
-        QCOMPARE(readAll(path), before);
-    }
+    QCOMPARE(readAll(path), written ? expected : before);
+    QCOMPARE(error, written ? QString() : QStringLiteral("Fehler beim Schreiben des XML-Streams."));
     QCOMPARE(mount.entries(), (QStringList{QStringLiteral("filler"), QStringLiteral("full.xml")}));
 }
 

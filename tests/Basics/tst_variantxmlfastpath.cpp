@@ -14,6 +14,7 @@
 #include <QTimeZone>
 #include <QtTest>
 
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -22,27 +23,15 @@ struct LensId
 {
     QString catalog;
     qint32 number = 0;
-    bool operator==(const LensId &other) const
-    {
-        return catalog == other.catalog && number == other.number;
-    }
 };
-QDataStream &operator<<(QDataStream &stream, const LensId &id)
-{
-    return stream << id.catalog << id.number;
-}
-QDataStream &operator>>(QDataStream &stream, LensId &id)
-{
-    return stream >> id.catalog >> id.number;
-}
+QDataStream &operator<<(QDataStream &s, const LensId &id) { return s << id.catalog << id.number; }
+QDataStream &operator>>(QDataStream &s, LensId &id) { return s >> id.catalog >> id.number; }
 
 } // namespace
 
 Q_DECLARE_METATYPE(LensId)
 
 namespace {
-
-using variantxmlreference::identical;
 
 class RandomMaps
 {
@@ -108,16 +97,9 @@ private:
         case 3: return quint32(m_random.generate());
         case 4: return qint64(m_random.generate64());
         case 5: return quint64(m_random.generate64());
-        case 6:
-        case 7: return number();
-        case 8:
-        case 9: return text();
-        case 10: {
-            QByteArray bytes(pick(20), Qt::Uninitialized);
-            for (char &byte : bytes)
-                byte = char(pick(256));
-            return bytes;
-        }
+        case 6: case 7: return number();
+        case 8: case 9: return text();
+        case 10: return text().toUtf8();
         case 11: return pick(8) ? date : (pick(2) ? QDate() : QDate(10000 + pick(5), 1, 1));
         case 12: return pick(8) ? time : QTime();
         case 13:
@@ -179,42 +161,31 @@ private slots:
     void initTestCase()
     {
         qRegisterMetaTypeStreamOperators<LensId>("LensId");
-        QMetaType::registerEqualsComparator<LensId>();
     }
 
-    void writerGivesTheStreamWritersBytes_data()
+    void matchesTheReferences_data()
     {
         QTest::addColumn<quint32>("seed");
         for (quint32 seed = 1; seed <= 8; ++seed)
             QTest::addRow("seed %u", seed) << seed;
     }
-    void writerGivesTheStreamWritersBytes()
-    {
-        QFETCH(quint32, seed);
-        RandomMaps maps(seed);
-        int refused = 0;
-        for (int i = 0; i < 150; ++i) {
-            const QVariantMap map = maps.map();
-            const QByteArray expected = variantxmlreference::StreamWriter().write(map);
-            QCOMPARE(VariantXml::writeDocument(map), expected);
-            refused += expected.isEmpty();
-        }
-        QVERIFY(refused > 0 && refused < 100); // both kinds occurred
-    }
-
-    void fastPathReadsExactlyWhatTheReferenceReads_data() { writerGivesTheStreamWritersBytes_data(); }
-    void fastPathReadsExactlyWhatTheReferenceReads()
+    void matchesTheReferences()
     {
         QFETCH(quint32, seed);
         RandomMaps maps(seed);
         QRandomGenerator random(seed);
+        int refused = 0;
         int taken = 0;
         int declined = 0;
-        for (int i = 0; i < 100; ++i) {
-            const QByteArray document = VariantXml::writeDocument(maps.map());
-            if (document.isEmpty())
-                continue;
-            for (int variant = 0; variant < 40; ++variant) {
+        for (int i = 0; i < 150; ++i) {
+            // The writer gives the stream writer's bytes, or refuses as it does.
+            const QVariantMap map = maps.map();
+            const QByteArray document = VariantXml::writeDocument(map);
+            QCOMPARE(document, variantxmlreference::StreamWriter().write(map));
+            refused += document.isEmpty();
+            // The fast path reads the writer's document and, changed, declines
+            // it or reads what the reference reader reads.
+            for (int variant = 0; variant < 30 && !document.isEmpty(); ++variant) {
                 QByteArray bytes = document;
                 for (int changes = variant == 0 ? 0 : 1 + int(random.bounded(3)); changes > 0; --changes)
                     bytes = mutated(bytes, random);
@@ -223,11 +194,10 @@ private slots:
                 QString error;
                 const bool fastRead = VariantXml::readOwnLayout(bytes, &fast);
                 const bool referenceRead = VariantXml::readDocument(bytes, &reference, &error);
-                if (variant == 0)
-                    QVERIFY2(fastRead, bytes.constData()); // the writer's own layout
+                QVERIFY2(fastRead || variant > 0, bytes.constData());
                 if (fastRead) {
                     QVERIFY2(referenceRead, qPrintable(error + "\n" + QString::fromUtf8(bytes)));
-                    QVERIFY2(identical(fast, reference), bytes.constData());
+                    QVERIFY2(variantxmlreference::identical(fast, reference), bytes.constData());
                     ++taken;
                 } else {
                     QCOMPARE(fast, (QVariantMap{{QStringLiteral("untouched"), 1}}));
@@ -235,7 +205,7 @@ private slots:
                 }
             }
         }
-        QVERIFY(taken > 0 && declined > 0);
+        QVERIFY(refused > 0 && refused < 100 && taken > 0 && declined > 0); // every kind occurred
     }
 };
 

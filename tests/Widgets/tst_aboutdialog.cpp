@@ -44,20 +44,17 @@ void tst_AboutDialog::rows()
     QCOMPARE(dialog.objectName(), QStringLiteral("AboutDialog"));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("About"));
     auto *form = dialog.findChild<QFormLayout *>(QStringLiteral("formLayout"));
-    QVERIFY(form);
-    QCOMPARE(dialog.layout(), form);
-    QCOMPARE(form->fieldGrowthPolicy(), QFormLayout::AllNonFixedFieldsGrow);
+    QVERIFY(form && dialog.layout() == form);
+    QCOMPARE(form->fieldGrowthPolicy(), QFormLayout::AllNonFixedFieldsGrow); // fields widen with the dialog
     QCOMPARE(form->rowCount(), rows.size());
 
     for (int i = 0; i < rows.size(); ++i) {
         auto *field = qobject_cast<QLineEdit *>(form->itemAt(i, QFormLayout::FieldRole)->widget());
-        QVERIFY(field);
+        QVERIFY(field && field->isReadOnly());
         QCOMPARE(field->text(), rows[i].second);
-        QVERIFY(field->isReadOnly());
         QLayoutItem *labelItem = form->itemAt(i, QFormLayout::LabelRole);
         const auto *label = labelItem ? qobject_cast<QLabel *>(labelItem->widget()) : nullptr;
         QCOMPARE(label ? label->text() : QString(), rows[i].first);
-        QVERIFY(field->sizeHint().width() <= QWIDGETSIZE_MAX);
     }
 
     // Fixed height, resizable width; a window no wider than the screen
@@ -65,7 +62,6 @@ void tst_AboutDialog::rows()
     QCOMPARE(dialog.minimumHeight(), dialog.height());
     QCOMPARE(dialog.maximumHeight(), dialog.height());
     QCOMPARE(dialog.maximumWidth(), QWIDGETSIZE_MAX);
-    QCOMPARE(dialog.sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
     QVERIFY(dialog.width() <= dialog.screen()->availableGeometry().width());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));

@@ -49,10 +49,7 @@ private:
     std::optional<quint32> windowProperty()
     {
         QGuiApplication::sync();
-        const auto values = m_x11.cardinals(xcb_window_t(m_window->winId()), "_NET_WM_WINDOW_OPACITY");
-        if (!values || values->isEmpty())
-            return std::nullopt;
-        return values->first();
+        return m_x11.cardinal(xcb_window_t(m_window->winId()), "_NET_WM_WINDOW_OPACITY");
     }
 
     X11Peer m_x11;
@@ -108,19 +105,16 @@ void tst_Dimmer::fade()
 
     m_window->setWindowOpacity(initial);
     QPointer<Dimmer> dimmer = Dimmer::startDimming(m_window, target, step, start);
-    QVERIFY(dimmer);
-    QCOMPARE(dimmer->parent(), m_window);
-    QCOMPARE(dimmer->objectName(), QStringLiteral("dimmer"));
+    QVERIFY(dimmer && dimmer->parent() == m_window);
     QVERIFY(dimmer->isActive());
+    QCOMPARE(dimmer->objectName(), QStringLiteral("dimmer"));
     QCOMPARE(dimmer->interval(), 20);
     QCOMPARE(m_window->windowOpacity(), double(int(firstValue * 255)) / 255);
 
     QList<double> seen; // windowOpacity() after every tick
     QElapsedTimer clock;
     clock.start();
-    connect(dimmer.data(), &QTimer::timeout, this, [&] {
-        seen << m_window->windowOpacity();
-    });
+    connect(dimmer.data(), &QTimer::timeout, this, [&] { seen << m_window->windowOpacity(); });
     QTRY_VERIFY_WITH_TIMEOUT(dimmer.isNull(), 10000);
     QVERIFY(!seen.isEmpty());
 
@@ -128,11 +122,8 @@ void tst_Dimmer::fade()
     // The toolkit reports opacities truncated to 1/255, and the fade starts
     // from such a value: two 255ths of slack.
     const int ticks = seen.size();
-    for (int i = 0; i < ticks - 1; ++i) {
-        const double expected = firstValue + (i + 1) * stepTaken;
-        QVERIFY2(std::fabs(seen[i] - expected) <= 2.0 / 255,
-                 qPrintable(QStringLiteral("tick %1: %2, expected %3").arg(i).arg(seen[i]).arg(expected)));
-    }
+    for (int i = 0; i < ticks - 1; ++i)
+        QVERIFY2(std::fabs(seen[i] - (firstValue + (i + 1) * stepTaken)) <= 2.0 / 255, qPrintable(QString::number(i)));
     // The last value set is the target itself, unrounded, as the X server
     // holds it.
     QCOMPARE(windowProperty(), propertyFor(finalValue));

@@ -7,8 +7,7 @@
 
 #include <xcb/xcb.h>
 
-#include <QByteArray>
-#include <QVector>
+#include <QtGlobal>
 
 #include <cstdlib>
 #include <cstring>
@@ -26,25 +25,23 @@ public:
 
     xcb_atom_t atom(const char *name)
     {
-        const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(m_connection, 0, xcb_u16(strlen(name)), name);
+        const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(m_connection, 0, uint16_t(strlen(name)), name);
         xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(m_connection, cookie, nullptr);
         const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
         std::free(reply);
         return result;
     }
 
-    /// The 32-bit values of a CARDINAL property; nullopt when the window
-    /// does not have it.
-    std::optional<QVector<quint32>> cardinals(xcb_window_t window, const char *property)
+    /// The first value of a 32-bit CARDINAL property; nullopt when the
+    /// window does not have it.
+    std::optional<quint32> cardinal(xcb_window_t window, const char *property)
     {
         const xcb_get_property_cookie_t cookie = xcb_get_property(
-            m_connection, 0, window, atom(property), XCB_ATOM_CARDINAL, 0, 64);
+            m_connection, 0, window, atom(property), XCB_ATOM_CARDINAL, 0, 1);
         xcb_get_property_reply_t *reply = xcb_get_property_reply(m_connection, cookie, nullptr);
-        std::optional<QVector<quint32>> result;
-        if (reply && reply->format == 32 && reply->type == XCB_ATOM_CARDINAL) {
-            const auto *values = static_cast<const quint32 *>(xcb_get_property_value(reply));
-            result = QVector<quint32>(values, values + xcb_get_property_value_length(reply) / 4);
-        }
+        std::optional<quint32> result;
+        if (reply && reply->format == 32 && reply->type == XCB_ATOM_CARDINAL && reply->value_len > 0)
+            result = *static_cast<const quint32 *>(xcb_get_property_value(reply));
         std::free(reply);
         return result;
     }
@@ -57,15 +54,12 @@ public:
         const int width = screen->width_in_pixels;
         const int top = screen->height_in_pixels - height;
         const xcb_window_t dock = xcb_generate_id(m_connection);
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, dock, screen->root, 0, xcb_i16(top),
-                          xcb_u16(width), xcb_u16(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, dock, screen->root, 0, int16_t(top),
+                          uint16_t(width), uint16_t(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                           screen->root_visual, 0, nullptr);
         const xcb_atom_t dockType = atom("_NET_WM_WINDOW_TYPE_DOCK");
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, dock, atom("_NET_WM_WINDOW_TYPE"),
                             XCB_ATOM_ATOM, 32, 1, &dockType);
-        const quint32 strut[4] = {0, 0, 0, quint32(height)};
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, dock, atom("_NET_WM_STRUT"),
-                            XCB_ATOM_CARDINAL, 32, 4, strut);
         const quint32 partial[12] = {0, 0, 0, quint32(height), 0, 0, 0, 0, 0, 0, 0, quint32(width - 1)};
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, dock,
                             atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, 32, 12, partial);
@@ -74,9 +68,5 @@ public:
     }
 
 private:
-    static uint16_t xcb_u16(size_t value) { return uint16_t(value); }
-    static uint16_t xcb_u16(int value) { return uint16_t(value); }
-    static int16_t xcb_i16(int value) { return int16_t(value); }
-
     xcb_connection_t *m_connection;
 };

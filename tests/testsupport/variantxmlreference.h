@@ -9,31 +9,25 @@
 #include <QDataStream>
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QStringList>
 #include <QTime>
 #include <QVariantMap>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace variantxmlreference {
 
+// What XML 1.0 can hold: surrogates only in pairs, no U+FFFE or U+FFFF, no
+// controls but tab and the line ends.
 inline bool isXmlText(const QString &text)
 {
-    for (int i = 0; i < text.size(); ++i) {
-        const ushort u = text.at(i).unicode();
-        if (u < 0x20 && u != 0x9 && u != 0xA && u != 0xD)
-            return false;
-        if (u == 0xFFFE || u == 0xFFFF || QChar::isLowSurrogate(u))
-            return false;
-        if (QChar::isHighSurrogate(u)) {
-            if (i + 1 == text.size() || !text.at(i + 1).isLowSurrogate())
-                return false;
-            ++i;
-        }
-    }
-    return true;
+    return text.isValidUtf16() && std::none_of(text.begin(), text.end(), [](QChar c) {
+               const ushort u = c.unicode();
+               return (u < 0x20 && u != 0x9 && u != 0xA && u != 0xD) || u == 0xFFFE || u == 0xFFFF;
+           });
 }
 
 class StreamWriter
@@ -65,29 +59,18 @@ private:
             return;
         }
         m_xml.writeStartElement(element);
-        const QString typeAttribute = QStringLiteral("type");
-        switch (type) {
-        case QMetaType::UnknownType:
-            m_xml.writeAttribute(typeAttribute, QStringLiteral("invalid"));
-            break;
-        case QMetaType::Bool:
-            scalar("bool", value.toBool() ? QStringLiteral("true") : QStringLiteral("false"));
-            break;
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong: // the variant's text of a whole number is its decimal
-            scalar(type == QMetaType::Int ? "int" : type == QMetaType::UInt ? "uint"
-                   : type == QMetaType::LongLong ? "longlong" : "ulonglong", value.toString());
-            break;
-        case QMetaType::Double: {
-            const double number = value.toDouble();
-            scalar("double", number == 0.0 && std::signbit(number) ? QStringLiteral("-0")
-                                                                    : QString::number(number, 'g', 17));
-            break;
-        }
-        case QMetaType::QVariantMap: {
-            m_xml.writeAttribute(typeAttribute, QStringLiteral("map"));
+        static const QHash<int, const char *> scalars{
+            {QMetaType::Bool, "bool"},          {QMetaType::Int, "int"},
+            {QMetaType::UInt, "uint"},          {QMetaType::LongLong, "longlong"},
+            {QMetaType::ULongLong, "ulonglong"}, {QMetaType::Double, "double"},
+            {QMetaType::QByteArray, "bytearray"}, {QMetaType::QDate, "date"},
+            {QMetaType::QDateTime, "datetime"}, {QMetaType::QTime, "time"}};
+        if (type == QMetaType::UnknownType) {
+            m_xml.writeAttribute(QStringLiteral("type"), QStringLiteral("invalid"));
+        } else if (scalars.contains(type)) {
+            scalar(scalars.value(type), scalarText(value));
+        } else if (type == QMetaType::QVariantMap) {
+            m_xml.writeAttribute(QStringLiteral("type"), QStringLiteral("map"));
             const QVariantMap map = value.toMap();
             for (auto it = map.constBegin(); it != map.constEnd() && m_ok; ++it) {
                 m_ok = isXmlText(it.key());
@@ -96,14 +79,11 @@ private:
                 writeValue(QStringLiteral("value"), it.value(), nesting + 1);
                 m_xml.writeEndElement();
             }
-            break;
-        }
-        case QMetaType::QVariantList:
-        case QMetaType::QStringList:
-            m_xml.writeAttribute(typeAttribute, type == QMetaType::QVariantList ? QStringLiteral("list")
-                                                                                : QStringLiteral("stringlist"));
+        } else if (type == QMetaType::QVariantList || type == QMetaType::QStringList) {
+            const bool list = type == QMetaType::QVariantList;
+            m_xml.writeAttribute(QStringLiteral("type"), list ? QStringLiteral("list") : QStringLiteral("stringlist"));
             for (const QVariant &item : value.toList()) {
-                if (type == QMetaType::QVariantList) {
+                if (list) {
                     writeValue(QStringLiteral("item"), item, nesting + 1);
                 } else {
                     m_xml.writeStartElement(QStringLiteral("item"));
@@ -111,31 +91,39 @@ private:
                     m_xml.writeEndElement();
                 }
             }
-            break;
-        case QMetaType::QByteArray:
-            scalar("bytearray", QString::fromLatin1(value.toByteArray().toBase64()));
-            break;
-        case QMetaType::QDate:
-        case QMetaType::QDateTime: {
-            const bool date = type == QMetaType::QDate;
-            const QString text = date ? value.toDate().toString(Qt::ISODate)
-                                      : value.toDateTime().toString(Qt::ISODate);
-            // ISO 8601 cannot spell every valid date.
-            if ((date ? value.toDate().isValid() : value.toDateTime().isValid()) && text.isEmpty())
-                m_ok = false;
-            scalar(date ? "date" : "datetime", text);
-            break;
-        }
-        case QMetaType::QTime:
-            scalar("time", value.toTime().toString(Qt::ISODate));
-            break;
-        default:
-            if (type >= QMetaType::User && userValue(value))
-                break;
+        } else if (type < QMetaType::User || !userValue(value)) {
             scalar("string", value.toString());
-            break;
         }
         m_xml.writeEndElement();
+    }
+
+    // The text of a scalar; whole numbers are the variant's decimal text.
+    QString scalarText(const QVariant &value)
+    {
+        switch (value.userType()) {
+        case QMetaType::Bool:
+            return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+        case QMetaType::Double: {
+            const double number = value.toDouble();
+            return number == 0.0 && std::signbit(number) ? QStringLiteral("-0") : QString::number(number, 'g', 17);
+        }
+        case QMetaType::QByteArray:
+            return QString::fromLatin1(value.toByteArray().toBase64());
+        case QMetaType::QDate:
+        case QMetaType::QDateTime: {
+            const QString text = value.userType() == QMetaType::QDate ? value.toDate().toString(Qt::ISODate)
+                                                                      : value.toDateTime().toString(Qt::ISODate);
+            // ISO 8601 cannot spell every valid date.
+            const bool valid = value.userType() == QMetaType::QDate ? value.toDate().isValid()
+                                                                    : value.toDateTime().isValid();
+            m_ok = m_ok && !(valid && text.isEmpty());
+            return text;
+        }
+        case QMetaType::QTime:
+            return value.toTime().toString(Qt::ISODate);
+        default:
+            return value.toString();
+        }
     }
 
     bool userValue(const QVariant &value)
@@ -185,44 +173,17 @@ private:
 };
 
 /// Equal including the type of every value, null against empty strings and
-/// the bits of doubles (NaN equals NaN, 0 differs from -0).
+/// the bits of doubles (NaN equals NaN, 0 differs from -0): the same bytes in
+/// the toolkit's data stream.
 inline bool identical(const QVariant &a, const QVariant &b)
 {
-    if (a.userType() != b.userType() || a.isNull() != b.isNull())
-        return false;
-    switch (a.userType()) {
-    case QMetaType::QVariantMap: {
-        const QVariantMap x = a.toMap();
-        const QVariantMap y = b.toMap();
-        if (x.keys() != y.keys())
-            return false;
-        for (auto it = x.constBegin(), jt = y.constBegin(); it != x.constEnd(); ++it, ++jt) {
-            if (it.key().isNull() != jt.key().isNull() || !identical(it.value(), jt.value()))
-                return false;
-        }
-        return true;
-    }
-    case QMetaType::QVariantList: {
-        const QVariantList x = a.toList();
-        const QVariantList y = b.toList();
-        if (x.size() != y.size())
-            return false;
-        for (int i = 0; i < x.size(); ++i) {
-            if (!identical(x.at(i), y.at(i)))
-                return false;
-        }
-        return true;
-    }
-    case QMetaType::Double: {
-        const double x = a.toDouble();
-        const double y = b.toDouble();
-        return std::memcmp(&x, &y, sizeof x) == 0;
-    }
-    case QMetaType::QString:
-        return a.toString() == b.toString() && a.toString().isNull() == b.toString().isNull();
-    default:
-        return a == b;
-    }
+    const auto bytes = [](const QVariant &value) {
+        QByteArray result;
+        QDataStream stream(&result, QIODevice::WriteOnly);
+        stream << value;
+        return result;
+    };
+    return bytes(a) == bytes(b);
 }
 
 } // namespace variantxmlreference

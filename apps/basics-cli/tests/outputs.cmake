@@ -21,20 +21,17 @@ set(writers
     "encrypt --key ${key} --in @IN@.txt --out @OUT@"
     "xencrypt --master-key ${key} --key ${key} --in @IN@.txt --out @OUT@")
 
-function(run_writer template input output expected_code)
-    string(REPLACE "@IN@" "${input}" arguments "${template}")
+# Sets `arguments` to the writer's arguments for an input and an output.
+macro(writer_arguments writer input output)
+    string(REPLACE "@IN@" "${input}" arguments "${writer}")
     string(REPLACE "@OUT@" "${output}" arguments "${arguments}")
     separate_arguments(arguments)
-    run(${expected_code} ${arguments})
-    set(err "${err}" PARENT_SCOPE)
-endfunction()
+endmacro()
 
 # A FIFO as output: the command writes into it, the FIFO stays.
 execute_process(COMMAND mkfifo ${WORK}/fifo)
 foreach(writer ${writers})
-    string(REPLACE "@IN@" "${WORK}/small" arguments "${writer}")
-    string(REPLACE "@OUT@" "${WORK}/fifo" arguments "${arguments}")
-    separate_arguments(arguments)
+    writer_arguments("${writer}" ${WORK}/small ${WORK}/fifo)
     execute_process(COMMAND sh -c "timeout 60 cat fifo > from-fifo & \"$0\" \"$@\"; code=$?; wait; exit $code"
                             ${CLI} ${arguments}
                     WORKING_DIRECTORY ${WORK} RESULT_VARIABLE code ERROR_VARIABLE err)
@@ -65,9 +62,7 @@ foreach(free_kib 0 8 64)
     endif()
     foreach(writer ${writers})
         foreach(size small big)
-            string(REPLACE "@IN@" "${WORK}/${size}" arguments "${writer}")
-            string(REPLACE "@OUT@" "${mount}/out" arguments "${arguments}")
-            separate_arguments(arguments)
+            writer_arguments("${writer}" ${WORK}/${size} ${mount}/out)
             execute_process(COMMAND ${CLI} ${arguments} RESULT_VARIABLE code ERROR_VARIABLE err)
             file(READ ${mount}/out kept)
             file(GLOB leftovers ${mount}/out?* ${mount}/.out*)
