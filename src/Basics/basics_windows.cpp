@@ -58,7 +58,10 @@ QRect availableArea(const QWidget *window, int screen)
 // reported a geometry other than \a from and then kept it for a moment
 // (window managers answer state changes asynchronously, sometimes in more
 // than one step); at most about \a milliseconds.
-void waitForGeometryChange(const QWidget *widget, const QRect &from, int milliseconds)
+// When \a expected is valid, reaching it ends the wait at once, so a busy
+// machine that delays the window manager's later steps cannot cut it short.
+void waitForGeometryChange(const QWidget *widget, const QRect &from, const QRect &expected,
+                           int milliseconds)
 {
     constexpr int settled = 100;
     QElapsedTimer timer;
@@ -68,6 +71,8 @@ void waitForGeometryChange(const QWidget *widget, const QRect &from, int millise
     while (timer.elapsed() < milliseconds) {
         processEventsExceptInput();
         const QRect now = widget->geometry();
+        if (expected.isValid() && now == expected)
+            return;
         if (now != last) {
             last = now;
             unchanged.start();
@@ -121,12 +126,15 @@ QRect BasicsWidgets::getNormalGeometry(const QWidget *widget)
 
     auto *window = const_cast<QWidget *>(widget);
     const QRect maximized = window->geometry();
+    // The toolkit's record of the placement before maximizing, where it has
+    // one; the window manager has the last word.
+    const QRect recorded = window->normalGeometry();
     const Qt::WindowStates state = window->windowState();
     window->setWindowState(state & ~Qt::WindowMaximized);
     // A shown window gets its normal geometry back from the window system;
     // a hidden one has it already.
     if (window->isWindow() && window->isVisible())
-        waitForGeometryChange(window, maximized, 1000);
+        waitForGeometryChange(window, maximized, recorded != maximized ? recorded : QRect(), 3000);
     const QRect normal = window->geometry();
     window->setWindowState(state);
     return normal;
