@@ -15,12 +15,13 @@
 //            whatever happens in between; the shell's ITaskbarList3
 //            (CoCreateInstance, HrInit, SetProgressValue, SetProgressState,
 //            Release).
-//   Linux:   a private connection to the D-Bus session bus (libdbus) on
-//            which every call becomes one com.canonical.Unity.LauncherEntry
-//            "Update" signal for "application://<id>.desktop", with
-//            "progress" (completed / total) or "progress-visible". Without
-//            a session bus the null backend answers: nothing is available
-//            and nothing is sent.
+//   Linux:   a connection of the session's own to the D-Bus session bus
+//            (Qt D-Bus) on which every call becomes one
+//            com.canonical.Unity.LauncherEntry "Update" signal for
+//            "application://<id>.desktop", with "progress" (completed /
+//            total) or "progress-visible". Without a session bus, or
+//            outside a Qt application, the null backend answers: nothing is
+//            available and nothing is sent.
 
 #include <basicsdll_export.h>
 

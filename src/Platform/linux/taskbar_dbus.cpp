@@ -1,18 +1,24 @@
 // Launcher progress on Linux desktops: the com.canonical.Unity.LauncherEntry
 // "Update" signal that docks and task managers (Plasma, Dash to Dock, Unity,
-// Plank, ...) read, sent on a private connection to the session bus.
+// Plank, ...) read, sent through Qt D-Bus on a connection of the session's
+// own to the session bus.
 //
-// libdbus rather than a toolkit binding: this layer is free of Qt, and
-// libdbus sends synchronously on the caller's thread, so the library starts
-// no thread of its own and every signal has left when a setter returns.
+// This is the one Linux backend that uses the toolkit: the interface stays
+// free of Qt, and the progress objects that open sessions live in a Qt
+// application anyway. Without a QCoreApplication there is no session.
 
 #include "Platform/taskbar.h"
 
-#include <dbus/dbus.h>
+#include <QAtomicInteger>
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QVariantMap>
 
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace Platform {
 
@@ -24,52 +30,60 @@ const char UpdateSignal[] = "Update";
 // The session bus as the environment names it; with no address the
 // systemd user bus socket, if there is one. Never the X11 autolaunch of a
 // new bus: no bus means no launcher to show the progress.
-std::string sessionBusAddress()
+QString sessionBusAddress()
 {
-    const char *address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    if (address && *address)
+    const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    if (!address.isEmpty())
         return address;
     const char *runtime = std::getenv("XDG_RUNTIME_DIR");
     if (!runtime || !*runtime)
-        return std::string();
+        return QString();
     const std::string socket = std::string(runtime) + "/bus";
     struct stat status;
     if (::stat(socket.c_str(), &status) != 0 || !S_ISSOCK(status.st_mode))
-        return std::string();
-    char *escaped = dbus_address_escape_value(socket.c_str());
-    if (!escaped)
-        return std::string();
-    const std::string result = std::string("unix:path=") + escaped;
-    dbus_free(escaped);
-    return result;
+        return QString();
+    // D-Bus addresses escape every byte outside [-0-9A-Za-z_/.\*] as %xx.
+    QString escaped;
+    for (unsigned char c : socket) {
+        const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')
+            || (c != 0 && std::strchr("-_/.\\*", c));
+        if (plain)
+            escaped += QLatin1Char(char(c));
+        else
+            escaped += QLatin1Char('%') + QString::number(c, 16).rightJustified(2, QLatin1Char('0'));
+    }
+    return QStringLiteral("unix:path=") + escaped;
 }
 
 // A valid object path per application: the signal's path is not part of
 // the protocol, but some listeners tell entries apart by it.
-std::string objectPathFor(const std::string &uri)
+QString objectPathFor(const QString &uri)
 {
-    std::uint64_t hash = 1469598103934665603ull; // FNV-1a
-    for (unsigned char c : uri)
+    std::uint64_t hash = 1469598103934665603ull; // FNV-1a over the UTF-8 bytes
+    for (unsigned char c : uri.toUtf8())
         hash = (hash ^ c) * 1099511628211ull;
-    return "/com/canonical/unity/launcherentry/" + std::to_string(hash);
+    return QStringLiteral("/com/canonical/unity/launcherentry/") + QString::number(hash);
+}
+
+// Each session has a connection of its own, so closing one never takes a
+// connection from under another (or from the application's own).
+QString nextConnectionName()
+{
+    static QAtomicInteger<quint64> counter;
+    return QStringLiteral("basicsdll-launcher-progress-%1").arg(++counter);
 }
 
 class DBusTaskbarSession final : public TaskbarSession
 {
 public:
-    DBusTaskbarSession(DBusConnection *connection, const std::string &applicationId)
-        : m_connection(connection),
-          m_uri("application://" + applicationId + ".desktop"),
-          m_path(objectPathFor(m_uri))
+    DBusTaskbarSession(const QString &connectionName, const QString &uri)
+        : m_connectionName(connectionName),
+          m_uri(uri),
+          m_path(objectPathFor(uri))
     {
     }
 
-    ~DBusTaskbarSession() override
-    {
-        dbus_connection_flush(m_connection);
-        dbus_connection_close(m_connection);
-        dbus_connection_unref(m_connection);
-    }
+    ~DBusTaskbarSession() override { QDBusConnection::disconnectFromBus(m_connectionName); }
 
     DBusTaskbarSession(const DBusTaskbarSession &) = delete;
     DBusTaskbarSession &operator=(const DBusTaskbarSession &) = delete;
@@ -78,53 +92,31 @@ public:
 
     bool setProgressValue(NativeWindow, std::uint64_t completed, std::uint64_t total) override
     {
-        const double progress = total == 0 ? 0.0 : double(completed) / double(total);
-        return send("progress", DBUS_TYPE_DOUBLE, &progress);
+        return send(QStringLiteral("progress"),
+                    total == 0 ? 0.0 : double(completed) / double(total));
     }
 
     bool setProgressState(NativeWindow, bool visible) override
     {
-        const dbus_bool_t flag = visible ? TRUE : FALSE;
-        return send("progress-visible", DBUS_TYPE_BOOLEAN, &flag);
+        return send(QStringLiteral("progress-visible"), visible);
     }
 
     void *nativeInterface() const override { return nullptr; }
 
 private:
     // One Update signal: the application URI and a one-entry a{sv}.
-    bool send(const char *key, int type, const void *value)
+    bool send(const QString &key, const QVariant &value)
     {
-        DBusMessage *message =
-            dbus_message_new_signal(m_path.c_str(), LauncherEntryInterface, UpdateSignal);
-        if (!message)
-            return false;
-        const char *uri = m_uri.c_str();
-        const char signature[2] = {char(type), '\0'};
-        DBusMessageIter arguments, properties, entry, variant;
-        dbus_message_iter_init_append(message, &arguments);
-        bool built = dbus_message_iter_append_basic(&arguments, DBUS_TYPE_STRING, &uri)
-            && dbus_message_iter_open_container(&arguments, DBUS_TYPE_ARRAY, "{sv}", &properties);
-        if (built) {
-            built = dbus_message_iter_open_container(&properties, DBUS_TYPE_DICT_ENTRY, nullptr,
-                                                     &entry)
-                && dbus_message_iter_append_basic(&entry, DBUS_TYPE_STRING, &key)
-                && dbus_message_iter_open_container(&entry, DBUS_TYPE_VARIANT, signature,
-                                                    &variant)
-                && dbus_message_iter_append_basic(&variant, type, value)
-                && dbus_message_iter_close_container(&entry, &variant)
-                && dbus_message_iter_close_container(&properties, &entry)
-                && dbus_message_iter_close_container(&arguments, &properties);
-        }
-        const bool sent = built && dbus_connection_send(m_connection, message, nullptr);
-        dbus_message_unref(message);
-        if (sent)
-            dbus_connection_flush(m_connection);
-        return sent && dbus_connection_get_is_connected(m_connection);
+        QDBusMessage message = QDBusMessage::createSignal(
+            m_path, QLatin1String(LauncherEntryInterface), QLatin1String(UpdateSignal));
+        message << m_uri << QVariantMap{{key, value}};
+        const QDBusConnection connection(m_connectionName);
+        return connection.isConnected() && connection.send(message);
     }
 
-    DBusConnection *m_connection;
-    std::string m_uri;
-    std::string m_path;
+    QString m_connectionName;
+    QString m_uri;
+    QString m_path;
 };
 
 class DBusTaskbar final : public Taskbar
@@ -132,26 +124,19 @@ class DBusTaskbar final : public Taskbar
 public:
     std::unique_ptr<TaskbarSession> open(const std::string &applicationId) override
     {
-        // libdbus aborts the process on a string that is not UTF-8.
-        const std::string address = sessionBusAddress();
-        if (address.empty() || !dbus_validate_utf8(applicationId.c_str(), nullptr)
-            || applicationId.find('\0') != std::string::npos)
+        const QString address = sessionBusAddress();
+        const QString id = QString::fromStdString(applicationId);
+        // D-Bus strings are UTF-8 without NUL; anything else could not be sent.
+        if (address.isEmpty() || !QCoreApplication::instance() || applicationId.find('\0') != std::string::npos
+            || id.toStdString() != applicationId)
             return nullTaskbar().open(applicationId);
-        DBusError error;
-        dbus_error_init(&error);
-        DBusConnection *connection = dbus_connection_open_private(address.c_str(), &error);
-        if (!connection) {
-            dbus_error_free(&error);
-            return nullTaskbar().open(applicationId);
-        }
-        dbus_connection_set_exit_on_disconnect(connection, FALSE);
-        if (!dbus_bus_register(connection, &error)) {
-            dbus_error_free(&error);
-            dbus_connection_close(connection);
-            dbus_connection_unref(connection);
+        const QString name = nextConnectionName();
+        if (!QDBusConnection::connectToBus(address, name).isConnected()) {
+            QDBusConnection::disconnectFromBus(name);
             return nullTaskbar().open(applicationId);
         }
-        return std::make_unique<DBusTaskbarSession>(connection, applicationId);
+        return std::make_unique<DBusTaskbarSession>(
+            name, QStringLiteral("application://") + id + QStringLiteral(".desktop"));
     }
 };
 
