@@ -2,6 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -27,14 +28,26 @@ public:
                                        / benchmark::GetTimeUnitMultiplier(run.time_unit);
                 throughput = seconds > 0 ? 1.0 / seconds : 0.0;
             }
-            m_throughput[run.benchmark_name()] = throughput;
+            m_throughputs[run.benchmark_name()].push_back(throughput);
         }
     }
 
-    const std::map<std::string, double> &throughput() const { return m_throughput; }
+    // The median of a benchmark's repetitions (--benchmark_repetitions=N),
+    // which a single slow or fast repetition on a busy machine cannot move.
+    std::map<std::string, double> throughput() const
+    {
+        std::map<std::string, double> medians;
+        for (auto [name, values] : m_throughputs) {
+            std::sort(values.begin(), values.end());
+            const std::size_t middle = values.size() / 2;
+            medians[name] = values.size() % 2 ? values[middle]
+                                               : (values[middle - 1] + values[middle]) / 2;
+        }
+        return medians;
+    }
 
 private:
-    std::map<std::string, double> m_throughput;
+    std::map<std::string, std::vector<double>> m_throughputs;
 };
 
 } // namespace
@@ -48,11 +61,12 @@ int runWithRatios(int argc, char **argv, const std::vector<Ratio> &ratios)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    std::printf("\nRatios (subject throughput / peer throughput):\n");
+    std::printf("\nRatios (subject throughput / peer throughput; medians of the repetitions):\n");
+    const std::map<std::string, double> throughput = reporter.throughput();
     for (const Ratio &ratio : ratios) {
-        const auto subject = reporter.throughput().find(ratio.subject);
-        const auto peer = reporter.throughput().find(ratio.peer);
-        if (subject == reporter.throughput().end() || peer == reporter.throughput().end()
+        const auto subject = throughput.find(ratio.subject);
+        const auto peer = throughput.find(ratio.peer);
+        if (subject == throughput.end() || peer == throughput.end()
             || peer->second <= 0) {
             std::printf("  %-52s not measured in this run\n", ratio.label.c_str());
             continue;
