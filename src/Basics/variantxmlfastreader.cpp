@@ -20,6 +20,7 @@
 #include <QTextCodec>
 
 #include <cstring>
+#include <type_traits>
 
 namespace VariantXml {
 
@@ -110,8 +111,9 @@ private:
     void endTag(Element element);
     QVariant readValue(const Tag &tag, int depth);
     QVariantMap readMap(int depth);
-    QVariantList readList(int depth);
-    QStringList readStringList(int depth);
+    // The "item" elements up to the end tag: a list or a string list.
+    template <typename List>
+    List readItems(int depth);
     QVariant readScalar(const Tag &tag);
 
     const QString &m_text;
@@ -311,10 +313,10 @@ QVariant OwnLayoutReader::readValue(const Tag &tag, int depth)
         value = tag.empty ? QVariantMap() : readMap(depth + 1);
         break;
     case Kind::List:
-        value = tag.empty ? QVariantList() : readList(depth + 1);
+        value = tag.empty ? QVariantList() : readItems<QVariantList>(depth + 1);
         break;
     case Kind::StringList:
-        value = tag.empty ? QStringList() : readStringList(depth + 1);
+        value = tag.empty ? QStringList() : readItems<QStringList>(depth + 1);
         break;
     case Kind::Scalar:
         break;
@@ -355,9 +357,10 @@ QVariantMap OwnLayoutReader::readMap(int depth)
     }
 }
 
-QVariantList OwnLayoutReader::readList(int depth)
+template <typename List>
+List OwnLayoutReader::readItems(int depth)
 {
-    QVariantList list;
+    List list;
     for (;;) {
         skipSpace();
         Tag item;
@@ -365,21 +368,11 @@ QVariantList OwnLayoutReader::readList(int depth)
             return list;
         if (item.element != Element::Item)
             throw Declined();
-        list.append(readValue(item, depth));
-    }
-}
-
-QStringList OwnLayoutReader::readStringList(int depth)
-{
-    QStringList list;
-    for (;;) {
-        skipSpace();
-        Tag item;
-        if (!startTag(&item))
-            return list;
-        if (item.element != Element::Item)
-            throw Declined();
-        list.append(readValue(item, depth).toString());
+        const QVariant value = readValue(item, depth);
+        if constexpr (std::is_same_v<List, QStringList>)
+            list.append(value.toString());
+        else
+            list.append(value);
     }
 }
 
