@@ -1,9 +1,6 @@
-// Client of the installed package: two processes of one tool find each
-// other through the window organizer. The client registers as the tool
-// "Client", starts a second instance of itself through the organizer, sees
-// that instance's window with its title and order number in the menu, and
-// tells it to leave by changing its order number. Without an X server only
-// what needs no desktop is checked.
+// Client of the installed package: two processes of the tool "Client" find
+// each other through the window organizer; the first starts the second, sees
+// its window and order number, and tells it to leave through that number.
 
 #include "clientcheck.h"
 
@@ -26,8 +23,6 @@ const QString Organization = QStringLiteral("BasicsDLL client");
 const QString Family = QStringLiteral("Family");
 constexpr int Leave = -1;
 
-// The second instance: a tagged window with the order number 11, until told
-// to leave.
 int runSecondInstance(QApplication &application)
 {
     QWidget window;
@@ -78,12 +73,8 @@ int main(int argc, char **argv)
     window.setWindowTitle("First instance");
     auto *organizer = new WindowOrganizer(Organization, Family, "Client", &window);
     CLIENT_CHECK(WindowOrganizer::getAllTools(Organization, Family) == QStringList{"Client"});
-    CLIENT_CHECK(WindowOrganizer::getEnvironmentPathForTool(Organization, Family, "Client")
-                 == qEnvironmentVariable("PATH"));
 
-    WProcess process;
-    process.environment = QProcessEnvironment::systemEnvironment();
-    CLIENT_CHECK(!process.startDetached(QDir(home.path()).filePath("missing"), {}, QString()));
+    CLIENT_CHECK(!WProcess().startDetached(QDir(home.path()).filePath("missing"), {}, QString()));
 
     if (!desktop) {
         CLIENT_CHECK(WindowOrganizer::findAllWindowsWithUserData("Client").isEmpty());
@@ -99,22 +90,13 @@ int main(int argc, char **argv)
         second = windows.key("Second instance");
         return second != 0;
     }));
-    CLIENT_CHECK(WindowOrganizer::getOrderNumber(second) == 11);
     CLIENT_CHECK(WindowOrganizer::findMaximumOrderNummer("Client", QString()) == 11);
-    CLIENT_CHECK(WindowOrganizer::findFirstWindowForExe(QCoreApplication::applicationFilePath()) != 0);
 
     QMenu menu(&window);
     QObject::connect(&menu, &QMenu::aboutToShow, organizer, &WindowOrganizer::updateMenu);
     emit menu.aboutToShow();
-    const QList<QAction *> entries = menu.actions();
-    CLIENT_CHECK(entries.size() == 3 && entries[0]->text() == "Client" && entries[0]->menu());
-    if (entries.size() == 3 && entries[0]->menu()) {
-        QStringList titles;
-        for (const QAction *entry : entries[0]->menu()->actions())
-            titles << entry->text();
-        CLIENT_CHECK(titles.contains("New") && titles.contains("Second instance")
-                     && titles.contains("First instance"));
-    }
+    const QMenu *tool = menu.actions().value(0) ? menu.actions().first()->menu() : nullptr;
+    CLIENT_CHECK(tool && tool->actions().size() == 4); // New, separator, both windows
 
     CLIENT_CHECK(WindowOrganizer::setOrderNumber(second, Leave));
     CLIENT_CHECK(waitFor([&] {
