@@ -1,8 +1,6 @@
-// Basics' DPI auto-scaling: "apx" style sheets (worked examples, bad input,
-// and the single pass against the literal rescanning rule over random
-// sheets), marked widgets scaled by a given factor, and the logical DPI read
-// in child processes on an X server that really reports 120 DPI, with
-// "-highdpi" on their real command lines.
+// Basics' DPI auto-scaling: "apx" style sheets (worked examples, and random
+// sheets against the literal rescanning rule), marked widgets, and the DPI of
+// child processes on a 120-DPI X server with "-highdpi" on their command line.
 
 #include <Basics/basics.h>
 
@@ -112,9 +110,8 @@ private slots:
 
     void singlePassMatchesLiteralRule()
     {
-        // Pieces that meet in every order: units and near-units, digit runs up
-        // to overflow, signs and points, comments and line feeds, other
-        // scripts' digits.
+        // Units and near-units, digit runs up to overflow, signs, comments,
+        // line feeds and other scripts' digits, meeting in every order.
         const QStringList pieces = {
             "apx", "apx", "apx", "px", "ap", "a", "x", "p", "-", ".", "/", "//", "\n", " ", "{", "}", ";",
             "margin:", "url(http://h/i.png)", QString::fromUtf8("١٣"), QString::fromUtf8("５")};
@@ -205,8 +202,7 @@ private slots:
 
     void logicalDpi_data()
     {
-        // The DPI from the first device on, twice, and the child's minimum
-        // of 100 x 20 scaled by DPI / 96.
+        // The DPI of two devices, and the child's 100 x 20 scaled by DPI / 96.
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("expected");
         QTest::newRow("screen") << QStringList() << "120 120 125x25";

@@ -1,8 +1,5 @@
-// Program lookup, file associations and help of Basics: the search rules on
-// real folders with the documented worked examples, what associations and
-// help requests hand to the desktop services (a scripted backend; the real
-// ones are checked in tests/Platform), and, offscreen, the library's own
-// help window on the help file made by chmcmd.
+// Program lookup, associations and help of Basics: the search rules on real
+// folders, what reaches a scripted desktop backend, and the own help window.
 
 #include <Basics/basics.h>
 #include <Platform/desktopservices.h>

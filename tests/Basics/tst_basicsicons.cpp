@@ -1,8 +1,5 @@
-// Basics' icon helpers: icon files written by the toolkit's own stream
-// operator read back pixel for pixel, the debug lines of loadIcon, truncated
-// and hostile files (file references to FIFOs and devices, oversized images,
-// foreign engines), smooth upscales, and tinted and grey button looks
-// checked on pixels.
+// Basics' icon helpers: toolkit-written icon files read back pixel for pixel,
+// loadIcon's debug lines, hostile files, upscales and button looks on pixels.
 
 #include <Basics/basics.h>
 #include <Output/mywarnings.h>

@@ -1,8 +1,5 @@
-// Basics' system information: the loaded libraries against the kernel's map
-// of this process, and the Windows version rules with a store of our own
-// (there is no Windows here). The OpenGL strings and the signer lines are
-// checked through basics-cli (apps/basics-cli/tests/sysinfo.cmake), the
-// signers themselves in tests/Platform.
+// Basics' system information: loaded libraries against the kernel's map, and
+// the Windows version rules on a scripted store.
 
 #include <Basics/basics.h>
 

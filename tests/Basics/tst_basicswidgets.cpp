@@ -1,7 +1,5 @@
-// Basics' widget and dialog helpers in a nested X server (Xephyr) of their
-// own with openbox and two screens side by side (640 x 480 at 0,0 and
-// 800 x 600 at 640,0), so frames, title bars, minimizing and maximizing
-// behave as on a desktop.
+// Basics' widget helpers in a Xephyr of their own with openbox and two
+// screens: 640 x 480 at 0,0 and 800 x 600 at 640,0.
 
 #include <Basics/basics.h>
 

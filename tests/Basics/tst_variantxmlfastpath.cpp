@@ -1,9 +1,6 @@
-// The typed XML writer and the fast reading path against their references:
-// the writer must give the toolkit stream writer's bytes for random nested
-// maps of every type (escaping, CR, non-BMP characters, refused texts); the
-// fast reader must give exactly the reference reader's map on every document
-// it takes, and take every document the writer makes, whatever its line
-// ends. Mutated documents check that it declines what it does not know.
+// The typed XML writer against the toolkit's stream writer on random maps,
+// and the fast reader against the reference reader on the writer's documents
+// and mutations of them, which it must read alike or decline.
 
 #include "Basics/variantxml_p.h"
 

@@ -1,6 +1,5 @@
-// ColorHelper: the component setters on worked colours and bad input, the
-// wavelength colours at the points the ramp is defined by, and colour tables
-// from short palettes.
+// ColorHelper: component setters, wavelength colours at the ramp's points,
+// and colour tables from short palettes.
 
 #include <ColorHelper/colorhelper.h>
 

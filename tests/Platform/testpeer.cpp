@@ -1,13 +1,8 @@
-// The other process of the platform tests (see testpeer.h).
-//
-// With BASICS_LAUNCH_REPORT set it writes a launch report to that file and
-// exits. Otherwise:
-//   platform_testpeer tagged <id file> <tag> <title>
-//       shows a window, tags it, gives it the order number 5, writes its id
-//       to <id file> and stays until its order number is StopNumber (at most
-//       two minutes);
-//   platform_testpeer churn <stop file> <tag>
-//       makes, tags and destroys windows until <stop file> exists.
+// The other process of the platform tests. With BASICS_LAUNCH_REPORT set it
+// writes its launch report there and exits. Otherwise:
+//   tagged <id file> <tag> <title>: a tagged window with order number 5, its
+//       id written to <id file>, until its order number is StopNumber;
+//   churn <stop file> <tag>: tagged windows come and go until <stop file>.
 
 #include "testpeer.h"
 #include "testwindow.h"

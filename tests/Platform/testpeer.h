@@ -1,11 +1,8 @@
 #pragma once
 
-// The other process of the process and window tests (testpeer.cpp) and what
-// it reports when started: its arguments as main gets them, on Windows also
-// as CommandLineToArgvW splits its command line, its environment, its
-// directory and (Linux) its open descriptors, written to the file named by
-// BASICS_LAUNCH_REPORT. Texts keep the system's own form: UTF-16LE bytes on
-// Windows, UTF-8 on Linux.
+// What the test peer (testpeer.cpp) reports: its arguments (on Windows also
+// as CommandLineToArgvW splits them), environment, directory and (Linux) open
+// descriptors, as UTF-16LE bytes on Windows and UTF-8 on Linux.
 
 #include <codecvt>
 #include <cstdint>
@@ -130,11 +127,7 @@ inline std::string newDirectory()
 inline std::string peerPath()
 {
     const std::string self = programPath();
-#if defined(_WIN32)
-    return self.substr(0, self.rfind(Separator) + 1) + "platform_testpeer.exe";
-#else
-    return self.substr(0, self.rfind(Separator) + 1) + "platform_testpeer";
-#endif
+    return self.substr(0, self.rfind(Separator) + 1) + (Separator == '/' ? "platform_testpeer" : "platform_testpeer.exe");
 }
 
 } // namespace testpeer

@@ -1,8 +1,7 @@
 #pragma once
 
-// A real top-level window for the window tests, made the way a toolkit
-// makes one: a Win32 window, or an X11 window with its name, process id and
-// host stated as toolkits state them. Also what the desktop says is active.
+// A real top-level window made as toolkits make one (on X11 with name, pid
+// and host), and the window the desktop says is active.
 
 #include "Platform/windowmanager.h"
 

@@ -1,9 +1,6 @@
-// Desktop services against the real thing. Under Wine: uninstall entries
-// written with Wine's reg tool and listed back, the per-user class keys read
-// back, the association query on machine-wide associations, the HTML Help
-// control loaded from its registration. On Linux: desktop entries and a
-// per-user association in temporary XDG folders (update-mime-database and
-// GIO for real), and the compiled help file made by chmcmd.
+// Desktop services against the real thing: under Wine the registry (written
+// with reg.exe) and the HTML Help control; on Linux desktop entries and
+// associations in temporary XDG folders through GIO, and chmcmd's help file.
 
 #include "platformcheck.h"
 
@@ -31,15 +28,14 @@ namespace {
 
 std::string helpFile()
 {
-    std::string path = std::string(BASICS_HELP_TESTDATA_DIR) + "/help.chm";
 #if defined(_WIN32)
-    path = "Z:" + path; // the Linux root is drive Z: under Wine
+    return "Z:" BASICS_HELP_TESTDATA_DIR "/help.chm"; // the Linux root is drive Z: under Wine
+#else
+    return BASICS_HELP_TESTDATA_DIR "/help.chm";
 #endif
-    return path;
 }
 
-// Installed programs whose display name starts with \a prefix, as
-// "name|icon|location".
+// Installed programs named \a prefix..., as "name|icon|location".
 std::vector<std::string> programsNamed(const std::string &prefix)
 {
     std::vector<std::string> found;
@@ -59,7 +55,6 @@ namespace {
 const std::string Uninstall = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const std::string Wow = "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-// Runs Wine's reg tool (reg.exe) with \a arguments and waits for it.
 bool reg(const std::string &arguments)
 {
     std::string line = "reg.exe " + arguments;
@@ -148,8 +143,7 @@ PLATFORM_TEST(associationKeysWrittenAndQueried)
     removeTestKeys();
 }
 
-// The control is loaded from the file its registration names; what the
-// viewer makes of the requests is Wine's affair.
+// The control is loaded from the file its registration names.
 PLATFORM_TEST(helpControlLoadsFromItsRegistration)
 {
     char registered[MAX_PATH] = {};
@@ -177,6 +171,7 @@ int main()
 namespace {
 
 std::string s_root; // temporary XDG world of this run
+std::string s_self; // this program, to ask again from a fresh process
 
 void writeFile(const std::string &path, const std::string &content, bool executable = false)
 {
@@ -194,11 +189,8 @@ std::string readFile(const std::string &path)
 std::string programFor(const std::string &extension)
 {
     std::string program;
-    return DesktopServices::system().executableForExtension(extension, &program) ? program
-                                                                                 : "(none)";
+    return DesktopServices::system().executableForExtension(extension, &program) ? program : "(none)";
 }
-
-std::string s_self; // this program, to ask again from a fresh process
 
 std::string lookupInNewProcess(const std::string &extension)
 {
@@ -256,9 +248,7 @@ PLATFORM_TEST(associationRoundTripThroughMimeDatabaseAndGio)
     CHECK(programFor(".basicsgone") == "(none)" && programFor(".nosuchbasicsextension") == "(none)");
 }
 
-// The pages are checked through the help window (tests/Basics); damaged
-// files of every kind come from the fuzz corpus (fuzz/Desktop), which the
-// test build replays.
+// Pages: the help window test in tests/Basics; damaged files: fuzz/Desktop.
 PLATFORM_TEST(helpFilesThatAreNone)
 {
     const Platform::CompiledHelpFile help(helpFile());

@@ -1,6 +1,5 @@
-// Detached process start against real peers: Windows' own
-// CommandLineToArgvW (under Wine) for 100 000 random argument lists, and 300
-// real children (the test peer) reporting what they were given.
+// Detached starts against real peers: CommandLineToArgvW under Wine for
+// random argument lists, and 300 real children reporting what they got.
 
 #include "platformcheck.h"
 #include "testpeer.h"

@@ -1,10 +1,6 @@
-// System information against what the system itself reports: the signer
-// of the project's signed PE files (the same expected names for the
-// portable reader on Linux and for CRYPT32 under Wine, so both agree), the
-// processor name against /proc/cpuinfo or the registry, and under Wine the
-// Windows version and build values against "ver" and "reg query" and the
-// modules of this process with a DLL the test loads itself. (The Linux
-// module list is compared with the kernel's map in tests/Basics.)
+// System information against the system itself: signers of the signed PE
+// files (the portable reader and CRYPT32 under Wine agree), the processor
+// name, and under Wine the version, build values and loaded modules.
 
 #include "platformcheck.h"
 

@@ -1,8 +1,5 @@
-// The taskbar service as the system provides it. Windows (Wine in the test
-// run): the shell's taskbar object is created through COM and takes the
-// calls (Wine's are stubs that accept them). Linux: without a session bus
-// the service answers as the null backend; the launcher signals themselves
-// are checked against a listener in tests/TaskbarProgress.
+// The taskbar service: the shell's COM taskbar object under Wine, the null
+// answers on Linux without a session bus (the signals: tests/TaskbarProgress).
 
 #include "platformcheck.h"
 

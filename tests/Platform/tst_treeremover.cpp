@@ -1,6 +1,5 @@
-// The system's tree removal on real trees: what goes, what stays and how it
-// is reported, at a depth beyond the descriptors the walk keeps open, and
-// FIFOs and broken links left alone (Linux).
+// Tree removal on real trees: what goes, what stays and is reported, deep
+// trees, and (Linux) FIFOs and broken links left alone.
 
 #include "platformcheck.h"
 

@@ -1,9 +1,6 @@
-// Top-level windows shared across processes: the test peer owns real
-// windows; this process reads and changes their tags, order numbers and
-// titles, finds them by program, raises them, and enumerates while the
-// peer's windows come and go. On Linux against the desktop session's X
-// server (Xvfb with openbox) and a bare Xvfb without a window manager;
-// under Wine against Wine's window system.
+// Windows shared across processes: the test peer's windows read, changed,
+// found, raised and enumerated while they come and go; on the desktop's X
+// server, a bare Xvfb, and Wine.
 
 #include "platformcheck.h"
 #include "testpeer.h"

@@ -1,7 +1,5 @@
-// TaskbarProgress: what it sends, recorded by a scripted taskbar (the worked
-// examples, the extreme and the empty ranges, show and hide, no widget, a
-// dialog's child), and the real launcher signals on the desktop session's
-// D-Bus bus as a listener on a connection of its own receives them.
+// TaskbarProgress: the calls a scripted taskbar records, and the real
+// launcher signals as a D-Bus listener of its own receives them.
 
 #include <TaskbarProgress/taskbarprogress.h>
 

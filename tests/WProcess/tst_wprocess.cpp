@@ -1,6 +1,5 @@
-// WProcess between the toolkit's texts and a real child (the test peer of
-// the platform tests), which reports the arguments, environment and
-// directory it got; the texts for Windows byte for byte.
+// WProcess: the Windows texts byte for byte, and a real child (the test peer)
+// reporting the arguments, environment and directory it got.
 
 #include <WProcess/wprocess.h>
 

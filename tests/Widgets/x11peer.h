@@ -1,9 +1,7 @@
 #pragma once
 
-// A second X client for the widget tests: reads window properties as any
-// other program on the desktop sees them, and puts up a dock window that
-// reserves a strip of the screen (so the window manager shrinks the
-// available area).
+// A second X client: reads window properties as other programs see them, and
+// puts up a dock that reserves a strip of the screen.
 
 #include <xcb/xcb.h>
 

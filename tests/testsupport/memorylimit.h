@@ -1,9 +1,8 @@
 #pragma once
 
-// Runs work in a child process whose address space (RLIMIT_AS) is what the
-// test uses now plus some headroom, so that an allocation of a few hundred
-// megabytes fails as on a loaded machine. Sanitizer builds reserve terabytes
-// of address space and cannot run so (supported() is false).
+// Runs work in a child process whose address space (RLIMIT_AS) is what is in
+// use now plus some headroom, so that large allocations fail. Not under
+// sanitizers, which reserve terabytes (supported() is false).
 //
 //     QCOMPARE(MemoryLimit::run(64 << 20, [] { return IntRange(0, 1 << 27).toList().isEmpty(); }),
 //              MemoryLimit::Passed);

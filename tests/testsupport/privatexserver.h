@@ -1,8 +1,7 @@
 #pragma once
 
-// A private X server for one test: Xvfb, or Xephyr nested in the current
-// DISPLAY, optionally with openbox in it. Both stop, by their process ids,
-// when the object goes, and die with the test process should it crash.
+// A private X server (Xvfb, or Xephyr in the current DISPLAY), optionally with
+// openbox; both stop with the object or with the test process.
 //
 //     PrivateXServer server;
 //     if (!server.start({"Xvfb", "-dpi", "120"}, false))

@@ -1,9 +1,7 @@
 #pragma once
 
-// The reference for the typed XML writer: the document as the toolkit's
-// stream writer makes it (automatic formatting, indentation 2), with the
-// library's rules for what is refused. Plus a comparison of maps that also
-// tells types, null strings and the bits of doubles apart.
+// The typed XML document as the toolkit's stream writer makes it (indent 2),
+// refusing what the library refuses; and a strict comparison of maps.
 
 #include <QBuffer>
 #include <QDataStream>
@@ -172,9 +170,7 @@ private:
     bool m_ok = true;
 };
 
-/// Equal including the type of every value, null against empty strings and
-/// the bits of doubles (NaN equals NaN, 0 differs from -0): the same bytes in
-/// the toolkit's data stream.
+/// The same data-stream bytes: types, null strings and double bits count.
 inline bool identical(const QVariant &a, const QVariant &b)
 {
     const auto bytes = [](const QVariant &value) {
