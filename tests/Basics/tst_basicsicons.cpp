@@ -14,6 +14,7 @@
 
 #include <climits>
 #include <optional>
+#include <tuple>
 
 #include <sys/stat.h>
 
@@ -38,8 +39,7 @@ QByteArray pngBytes(const QImage &image)
     return bytes;
 }
 
-// A pixmap-engine icon file with one entry per PNG (an empty one: a file
-// reference to \a fileName instead), in \a mode and \a state.
+// A pixmap-engine icon file, one entry per PNG (empty: refers to \a fileName).
 QByteArray pixmapEngineFile(const QList<QByteArray> &pngs, const QString &fileName = {},
                             quint32 mode = 0, quint32 state = 1, std::optional<qint32> count = {})
 {
@@ -54,8 +54,7 @@ QByteArray pixmapEngineFile(const QList<QByteArray> &pngs, const QString &fileNa
     return bytes;
 }
 
-// Left half opaque red, right half opaque blue; one transparent and one
-// translucent corner.
+// Left half red, right half blue; one transparent, one translucent corner.
 QImage twoColourImage(int size = 16)
 {
     QImage image(size, size, QImage::Format_ARGB32);
@@ -93,11 +92,10 @@ private slots:
         const QIcon back = Basics::loadIcon(writeFile("pixmaps.icon", serialised(icon)));
         QCOMPARE(back.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
         QCOMPARE(back.availableSizes(QIcon::Normal, QIcon::On), QList<QSize>{QSize(24, 24)});
-        for (const QSize size : {QSize(16, 16), QSize(32, 32)})
-            QCOMPARE(imageOf(back, size), imageOf(icon, size));
-        QCOMPARE(imageOf(back, {24, 24}, QIcon::Normal, QIcon::On),
-                 imageOf(icon, {24, 24}, QIcon::Normal, QIcon::On));
-        QCOMPARE(imageOf(back, {16, 16}, QIcon::Disabled), imageOf(icon, {16, 16}, QIcon::Disabled));
+        const std::tuple<int, QIcon::Mode, QIcon::State> looks[] = {
+            {16, QIcon::Normal, QIcon::Off}, {32, QIcon::Normal, QIcon::Off}, {24, QIcon::Normal, QIcon::On}, {16, QIcon::Disabled, QIcon::Off}};
+        for (const auto &[edge, mode, state] : looks)
+            QCOMPARE(imageOf(back, {edge, edge}, mode, state), imageOf(icon, {edge, edge}, mode, state));
 
         // An icon from a theme is stored by name and found again in the theme.
         QVERIFY(QDir(m_dir.path()).mkpath("themes/lenses/16x16/actions"));
@@ -116,9 +114,8 @@ private slots:
         QCOMPARE(imageOf(named, {16, 16}), twoColourImage());
     }
 
-    // What loadIcon writes (at the levels that let it through) and whether the
-    // icon is null, for valid, missing and invalid files, and for hostile ones:
-    // file references to FIFOs and devices, oversized images, foreign engines.
+    // What loadIcon writes and whether the icon is null, for valid, missing,
+    // invalid and hostile files.
     void loadIcon_data()
     {
         QTest::addColumn<QByteArray>("content"); // "-": no file

@@ -23,9 +23,8 @@ public slots:
     void expand() { ++expanded; }
 };
 
-// Shows \a window at \a client (its geometry, not its frame) and waits until
-// the window manager has framed and placed it there. The request is repeated
-// now and then: the window manager may still place the new window itself.
+// Shows \a window with the client geometry \a client, asking again now and
+// then until the window manager has framed and placed it there.
 bool showAt(QWidget &window, const QRect &client)
 {
     window.setGeometry(client);
@@ -295,8 +294,8 @@ private slots:
     {
         for (Qt::Orientation orientation : {Qt::Horizontal, Qt::Vertical}) {
             QSplitter splitter(orientation);
-            for (int i = 0; i < 3; ++i)
-                splitter.addWidget(new QWidget);
+            splitter.addWidget(new QWidget);
+            splitter.addWidget(new QWidget);
             Basics::decorateSplitterHandle(&splitter, 1, 2);
             QCOMPARE(splitter.handleWidth(), 5);
             const QList<QFrame *> lines = splitter.handle(1)->findChildren<QFrame *>();
