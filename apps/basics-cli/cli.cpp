@@ -1,7 +1,8 @@
 #include "cli.h"
 
+#include "Basics/atomicfile_p.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryFile>
 
 #include <cstdio>
@@ -118,71 +119,58 @@ QString Input::error() const
     return QStringLiteral("cannot read %1: %2").arg(name, m_file.errorString());
 }
 
+Output::Output() = default;
+Output::~Output() = default;
+
 bool Output::open(const QString &path)
 {
     m_path = path;
     m_failed = false;
     m_reason.clear();
+    m_file.reset();
     if (path == QLatin1String("-")) {
         // Spooled, so that a failure leaves nothing half-written on stdout.
-        m_device = &m_spool;
         return m_spool.open();
     }
-    // Followed through links, as the rename would be.
-    const QFileInfo target(path);
-    if (target.exists() && !target.isFile() && !target.isDir()) {
-        m_direct.setFileName(path);
-        m_device = &m_direct;
-    } else {
-        m_save.setFileName(path);
-        m_device = &m_save;
-    }
-    return m_device->open(QIODevice::WriteOnly);
+    m_file = std::make_unique<AtomicFile>(path);
+    if (m_file->open())
+        return true;
+    m_reason = m_file->errorString();
+    m_file.reset();
+    m_failed = true;
+    return false;
 }
 
 bool Output::write(const char *data, qint64 size)
 {
-    if (m_failed || !m_device)
+    if (m_failed)
         return false;
-    if (size > 0 && m_device->write(data, size) != size)
+    if (m_file)
+        m_failed = !m_file->write(data, size);
+    else if (!m_spool.isOpen() || (size > 0 && m_spool.write(data, size) != size))
         m_failed = true;
     return !m_failed;
 }
 
 bool Output::commit()
 {
-    if (!m_device)
-        return false;
-    // QSaveFile::commit() would close without reporting an error of this
-    // last flush, and rename what made it to the disk.
-    if (!m_failed && !m_device->flush())
+    if (m_file) {
+        if (m_file->commit())
+            return true;
+        m_reason = m_file->errorString();
         m_failed = true;
-    if (m_device == &m_spool) {
-        if (!m_failed)
-            m_failed = !copySpoolToStdout();
-        if (m_failed && m_reason.isEmpty())
-            m_reason = m_spool.errorString();
-        m_spool.close();
-        return !m_failed;
-    }
-    if (m_device == &m_direct) {
-        if (!m_failed && m_direct.error() != QFileDevice::NoError)
-            m_failed = true;
-        if (m_failed)
-            m_reason = m_direct.errorString();
-        m_direct.close();
-        return !m_failed;
-    }
-    if (m_failed) {
-        m_reason = m_save.errorString();
-        m_save.cancelWriting();
-        m_save.commit(); // removes the temporary file; the target stays
         return false;
     }
-    if (m_save.commit())
-        return true;
-    m_reason = m_save.errorString();
-    return false;
+    if (!m_spool.isOpen())
+        return false;
+    if (!m_failed && !m_spool.flush())
+        m_failed = true;
+    if (!m_failed)
+        m_failed = !copySpoolToStdout();
+    if (m_failed && m_reason.isEmpty())
+        m_reason = m_spool.errorString();
+    m_spool.close();
+    return !m_failed;
 }
 
 bool Output::copySpoolToStdout()
@@ -214,8 +202,8 @@ QString Output::error() const
 {
     const QString name = m_path == QLatin1String("-") ? QStringLiteral("standard output") : m_path;
     QString reason = m_reason;
-    if (reason.isEmpty() && m_device)
-        reason = m_device->errorString();
+    if (reason.isEmpty())
+        reason = m_file ? m_file->errorString() : m_spool.errorString();
     return QStringLiteral("cannot write %1: %2").arg(name, reason);
 }
 

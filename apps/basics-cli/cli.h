@@ -12,14 +12,16 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryFile>
 #include <QTextStream>
 
 #include <functional>
+#include <memory>
 #include <vector>
+
+class AtomicFile;
 
 namespace cli {
 
@@ -84,6 +86,11 @@ private:
 class Output
 {
 public:
+    Output();
+    ~Output();
+    Output(const Output &) = delete;
+    Output &operator=(const Output &) = delete;
+
     /// False when the file cannot be created; see error().
     bool open(const QString &path);
     /// False on an error; the commit then fails too.
@@ -98,10 +105,8 @@ public:
 private:
     bool copySpoolToStdout();
 
-    QSaveFile m_save;
-    QFile m_direct;
-    QTemporaryFile m_spool; // standard output, until the commit
-    QFileDevice *m_device = nullptr;
+    std::unique_ptr<AtomicFile> m_file; // a file: the library's own writer
+    QTemporaryFile m_spool;             // standard output, until the commit
     QString m_path;
     QString m_reason;
     bool m_failed = false;

@@ -33,8 +33,12 @@ bool AtomicFile::commit()
     if (!m_failed && !m_device->flush())
         m_failed = true;
     if (m_device == &m_direct) {
+        if (!m_failed && m_direct.error() != QFileDevice::NoError)
+            m_failed = true;
+        if (m_failed)
+            m_error = m_direct.errorString(); // before closing clears it
         m_direct.close();
-        return !m_failed && m_direct.error() == QFileDevice::NoError;
+        return !m_failed;
     }
     if (m_failed) {
         m_error = m_save.errorString();

@@ -14,11 +14,13 @@
 // /dev/null) is written directly instead: renaming a file over it would
 // replace it.
 
+#include <basicsdll_export.h>
+
 #include <QFile>
 #include <QSaveFile>
 #include <QString>
 
-class AtomicFile
+class BASICSDLL_EXPORT AtomicFile
 {
 public:
     explicit AtomicFile(const QString &path);
