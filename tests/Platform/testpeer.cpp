@@ -95,6 +95,9 @@ int showWindows(const std::vector<std::string> &arguments)
         TestWindow window("churn " + std::to_string(round));
         windows.tagWindow(window.id(), tag);
         window.pump();
+#if !defined(_WIN32)
+        window.waitUntilManaged(500); // gone while listed, not while taken on
+#endif
         std::this_thread::sleep_for(std::chrono::milliseconds(round % 3));
     }
     return 0;

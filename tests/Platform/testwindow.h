@@ -12,8 +12,10 @@
 #else
 #include <xcb/xcb.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <unistd.h>
 #endif
 
@@ -122,6 +124,23 @@ public:
     {
         while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection))
             std::free(event);
+    }
+    // Whether the window manager has taken the window on (it sets WM_STATE),
+    // waiting up to \a milliseconds. A window destroyed while openbox takes
+    // it on can stay in openbox's lists, and its id goes to the server's
+    // next client.
+    bool waitUntilManaged(int milliseconds) const
+    {
+        const xcb_atom_t state = atom(m_connection, "WM_STATE");
+        for (int waited = 0;; ++waited) {
+            xcb_get_property_reply_t *reply = xcb_get_property_reply(
+                m_connection, xcb_get_property(m_connection, 0, m_window, state, XCB_ATOM_ANY, 0, 1), nullptr);
+            const bool managed = reply && reply->type != XCB_NONE;
+            std::free(reply);
+            if (managed || waited >= milliseconds)
+                return managed;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     }
 
 private:
